@@ -1,0 +1,72 @@
+#pragma once
+
+#include "io/text_file.h"
+#include "model/album_table.h"
+#include "model/cover_data.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Album files (*.svd): the fourteen cover fields, then four lines per entry
+// (number text, title, comment with each CR LF written as "<BR>", photo path),
+// every line ended by CR LF. The file is code page 932; when some text cannot
+// be held by that code page the whole file is written as UTF-8 with a
+// byte-order mark instead, so that nothing is lost.
+namespace sorvane {
+
+inline constexpr int kCoverLineCount = kCoverFieldCount;
+inline constexpr int kLinesPerEntry = 4;
+
+// Bounds that keep a stray file (a disk image, a video picked by mistake)
+// from filling the memory. A real album of 10,000 entries is about 2 MB.
+inline constexpr qint64 kMaxAlbumFileBytes = 64 * 1024 * 1024;
+inline constexpr int kMaxAlbumEntries = 100000;
+
+struct AlbumFileError {
+    enum Kind {
+        None,
+        OpenFailed,     // the file could not be opened (detail: the system's reason)
+        ReadFailed,     // reading failed part-way (detail)
+        TooLarge,       // more than kMaxAlbumFileBytes
+        NotText,        // the file holds NUL bytes: not an album file
+        EndsInCover,    // fewer than 14 cover lines (line: the first missing line)
+        EndsInEntry,    // an entry lacks lines (entry, line: the first missing line)
+        TooManyEntries, // more than kMaxAlbumEntries entries
+        WriteFailed,    // the album could not be saved (detail); the old file is intact
+    };
+    Kind kind = None;
+    qint64 line = 0;  // 1-based line of the file
+    qint64 entry = 0; // 1-based entry
+    QString detail;
+
+    bool isError() const { return kind != None; }
+    // A sentence telling why, for logs and the command line.
+    QString message() const;
+};
+
+struct AlbumContents {
+    CoverData cover;
+    AlbumTable table;
+};
+
+struct AlbumReadResult {
+    AlbumFileError error;
+    AlbumContents album; // complete only when !error.isError()
+    TextEncoding encoding = TextEncoding::Cp932;
+    qsizetype invalidSequences = 0; // byte sequences that could not be decoded
+};
+
+// Parses the bytes of an album file. The table gets exactly the file's
+// entries and a page count of entries / 3.
+AlbumReadResult parseAlbum(QByteArrayView bytes);
+AlbumReadResult readAlbumFile(const QString &path);
+
+// The bytes of the album file. A line break inside a one-line field (cover,
+// number, title, photo path) is written as a lone LF so that it cannot break
+// the layout of the file.
+QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextEncoding *encoding = nullptr);
+
+// Writes the album atomically: on failure the previous file is left as it was.
+AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table);
+
+} // namespace sorvane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace sorvane {
+
+// Reads at most maxBytes of a file. Fails for a file that cannot be opened or
+// read, and for one that holds more than maxBytes (also when it is a device or
+// pipe whose size is not known in advance), so a stray huge file never fills
+// the memory.
+struct BoundedRead {
+    enum Status { Ok, OpenFailed, ReadFailed, TooLarge };
+    Status status = Ok;
+    QByteArray bytes;
+    QString errorString; // the system's reason when opening or reading failed
+};
+BoundedRead readBoundedFile(const QString &path, qint64 maxBytes);
+
+// Text files of this program are code page 932, unless they start with a
+// UTF-8 byte-order mark.
+enum class TextEncoding { Cp932, Utf8 };
+
+inline bool hasUtf8Bom(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF");
+}
+
+struct DecodedText {
+    QString text;
+    TextEncoding encoding = TextEncoding::Cp932;
+    qsizetype invalidSequences = 0; // undecodable sequences that were replaced
+};
+DecodedText decodeText(QByteArrayView bytes);
+
+} // namespace sorvane
