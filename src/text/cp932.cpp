@@ -70,19 +70,25 @@ bool canEncode(QStringView text)
 
 bool appendEncoded(QByteArray &out, QStringView text)
 {
+    // Room for the worst case, two bytes per UTF-16 unit, then cut to size.
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2);
+    char *dst = out.data() + start;
+    char *const begin = out.data();
     bool exact = true;
-    forEachChar(text, [&out, &exact](char32_t ch) {
+    forEachChar(text, [&dst, &exact](char32_t ch) {
         const int code = codeOf(ch);
         if (code < 0) {
-            out.append(kSubstituteByte);
+            *dst++ = kSubstituteByte;
             exact = false;
         } else if (code > 0xFF) {
-            out.append(char(code >> 8));
-            out.append(char(code & 0xFF));
+            *dst++ = char(code >> 8);
+            *dst++ = char(code & 0xFF);
         } else {
-            out.append(char(code));
+            *dst++ = char(code);
         }
     });
+    out.truncate(dst - begin);
     return exact;
 }
 

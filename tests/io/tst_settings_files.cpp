@@ -91,6 +91,17 @@ private slots:
                 none.contractor.isEmpty());
     }
 
+    void shippedExamplesRead()
+    {
+        const PrintIni print = readPrintIni(QStringLiteral(SORVANE_EXAMPLES "/print.ini"));
+        QCOMPARE(print.topMargin, QStringLiteral("10"));
+        QCOMPARE(print.leftMargin, QStringLiteral("15"));
+        QCOMPARE(print.numberPrintState, 1);
+        const CorpIni corp = readCorpIni(QStringLiteral(SORVANE_EXAMPLES "/corp.ini"));
+        QCOMPARE(corp.constructionNumber, QStringLiteral("12"));
+        QCOMPARE(corp.contractor, QStringLiteral("株式会社　山田建設"));
+    }
+
     void programDirectoryComesFirst()
     {
         const QString program = root.filePath(QStringLiteral("l/bin"));

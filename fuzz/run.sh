@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
+# runs each for SECONDS (default 300) on its committed corpus, then merges what
+# it found back into fuzz/corpus/<target> in minimised form.
+# Usage: fuzz/run.sh [SECONDS] [TARGET...]   (targets: album_reader ini_reader cp932_decode)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-300}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(album_reader ini_reader cp932_decode)
+
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DSORVANE_BUILD_FUZZERS=ON -DSORVANE_BUILD_TESTS=OFF -DSORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz --target "${targets[@]/#/fuzz_}"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+for t in "${targets[@]}"; do
+  work=build-fuzz/work/$t
+  mkdir -p "$work" "fuzz/corpus/$t"
+  echo "== $t: ${seconds}s"
+  build-fuzz/fuzz/fuzz_$t "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len=16384 \
+    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/$t-" 2>&1 |
+    grep -E '^(#[0-9]+ +DONE|stat::|==[0-9]+==ERROR|SUMMARY|INFO: seed)' || true
+  test "${PIPESTATUS[0]}" -eq 0 || { echo "$t: the fuzzer found a failure (see build-fuzz/$t-*)"; exit 1; }
+  merged=$(mktemp -d)
+  build-fuzz/fuzz/fuzz_$t -merge=1 "$merged" "fuzz/corpus/$t" "$work" >/dev/null 2>&1
+  rm -rf "fuzz/corpus/$t" && mv "$merged" "fuzz/corpus/$t" && chmod 755 "fuzz/corpus/$t"
+  echo "$t: corpus now $(ls "fuzz/corpus/$t" | wc -l) inputs"
+done
