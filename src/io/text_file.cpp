@@ -3,6 +3,7 @@
 #include "text/cp932.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace sorvane {
@@ -10,17 +11,25 @@ namespace sorvane {
 BoundedRead readBoundedFile(const QString &path, qint64 maxBytes)
 {
     BoundedRead result;
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    // Only regular files: opening a named pipe would wait for a writer, and a
+    // device can stream without end.
+    const QFileInfo info(path);
+    if (path.isEmpty() || (info.exists() && !info.isFile())) {
         result.status = BoundedRead::OpenFailed;
-        result.errorString = path.isEmpty() ? QStringLiteral("no file name given") : file.errorString();
+        result.errorString = path.isEmpty() ? QStringLiteral("no file name given") : QStringLiteral("not a file");
         return result;
     }
-    if (!file.isSequential() && file.size() > maxBytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.status = BoundedRead::OpenFailed;
+        result.errorString = file.errorString();
+        return result;
+    }
+    if (file.size() > maxBytes) {
         result.status = BoundedRead::TooLarge;
         return result;
     }
-    // One byte more than allowed tells an over-long stream from one that fits.
+    // One byte more than allowed tells a file that grew meanwhile from one that fits.
     result.bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         result.status = BoundedRead::ReadFailed;

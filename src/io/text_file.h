@@ -5,10 +5,10 @@
 
 namespace sorvane {
 
-// Reads at most maxBytes of a file. Fails for a file that cannot be opened or
-// read, and for one that holds more than maxBytes (also when it is a device or
-// pipe whose size is not known in advance), so a stray huge file never fills
-// the memory.
+// Reads a regular file of at most maxBytes. Fails for anything else (a folder,
+// a device, a named pipe), for a file that cannot be opened or read, and for
+// one that holds more than maxBytes, so a stray huge file never fills the
+// memory.
 struct BoundedRead {
     enum Status { Ok, OpenFailed, ReadFailed, TooLarge };
     Status status = Ok;

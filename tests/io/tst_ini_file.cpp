@@ -28,76 +28,35 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
+        auto row = [](const char *name, const QByteArray &ini, const QString &section, const QString &key,
+                      const QString &value) { QTest::newRow(name) << ini << section << key << value; };
         const QByteArray basic = "[Print]\r\nTop=10\r\nLeft = 15 \r\n";
-        QTest::newRow("plain") << basic << "Print"
-                               << "Top"
-                               << "10";
-        QTest::newRow("names ignore case") << basic << "PRINT"
-                                           << "left"
-                                           << "15";
-        QTest::newRow("blanks and tabs trimmed") << QByteArray("  [ Print ]  \n\t Top \t=\t 1 2 \t\n") << "Print"
-                                                 << "Top"
-                                                 << "1 2";
-        QTest::newRow("asked names trimmed") << basic << " Print "
-                                             << " Top"
-                                             << "10";
-        QTest::newRow("double quotes") << QByteArray("[s]\nk=\"  a b  \"\n") << "s"
-                                       << "k"
-                                       << "  a b  ";
-        QTest::newRow("single quotes") << QByteArray("[s]\nk='x'\n") << "s"
-                                       << "k"
-                                       << "x";
-        QTest::newRow("unmatched quotes stay") << QByteArray("[s]\nk=\"x'\n") << "s"
-                                               << "k"
-                                               << "\"x'";
-        QTest::newRow("lone quote stays") << QByteArray("[s]\nk=\"\n") << "s"
-                                          << "k"
-                                          << "\"";
-        QTest::newRow("value with equals sign") << QByteArray("[s]\nk=a=b\n") << "s"
-                                                << "k"
-                                                << "a=b";
-        QTest::newRow("comment line") << QByteArray("[s]\n;k=commented\nk=real\n") << "s"
-                                      << "k"
-                                      << "real";
-        QTest::newRow("comment line only") << QByteArray("[s]\n  ; k=commented\n") << "s"
-                                           << "k"
-                                           << "";
-        QTest::newRow("first key wins") << QByteArray("[s]\nk=1\nk=2\n") << "s"
-                                        << "k"
-                                        << "1";
-        QTest::newRow("first section wins") << QByteArray("[s]\na=1\n[t]\nk=x\n[s]\nk=2\n") << "s"
-                                            << "k"
-                                            << "";
-        QTest::newRow("key of another section") << QByteArray("[a]\nk=1\n[b]\nj=2\n") << "b"
-                                                << "k"
-                                                << "";
-        QTest::newRow("key before any section") << QByteArray("k=1\n[s]\n") << "s"
-                                                << "k"
-                                                << "";
-        QTest::newRow("missing section") << basic << "Other"
-                                         << "Top"
-                                         << "";
-        QTest::newRow("missing key") << basic << "Print"
-                                     << "Bottom"
-                                     << "";
-        QTest::newRow("line without equals sign") << QByteArray("[s]\nk\nk=v\n") << "s"
-                                                  << "k"
-                                                  << "v";
-        QTest::newRow("empty value") << QByteArray("[s]\nk=\n") << "s"
-                                     << "k"
-                                     << "";
-        QTest::newRow("no final line end") << QByteArray("[s]\nk=v") << "s"
-                                           << "k"
-                                           << "v";
-        QTest::newRow("ideographic space is not a blank") << QByteArray("[s]\nk=\x81\x40x\x81\x40\n") << "s"
-                                                          << "k" << QStringLiteral("\u3000x\u3000");
-        QTest::newRow("code page 932") << QByteArray("[\x88\xF3\x8D\xFC\x90\xDD\x92\xE8]\r\n"
-                                                     "\x8F\xE3\x83\x7D\x81\x5B\x83\x57\x83\x93=10\r\n")
-                                       << QStringLiteral("印刷設定") << QStringLiteral("上マージン")
-                                       << QStringLiteral("10");
-        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF[工事名]\n名称 = 市道１号線改良工事\n")
-                                        << QStringLiteral("工事名") << QStringLiteral("名称")
-                                        << QStringLiteral("市道１号線改良工事");
+        row("plain", basic, "Print", "Top", "10");
+        row("names ignore case", basic, "PRINT", "left", "15");
+        row("blanks and tabs trimmed", "  [ Print ]  \n\t Top \t=\t 1 2 \t\n", "Print", "Top", "1 2");
+        row("asked names trimmed", basic, " Print ", " Top", "10");
+        row("double quotes", "[s]\nk=\"  a b  \"\n", "s", "k", "  a b  ");
+        row("single quotes", "[s]\nk='x'\n", "s", "k", "x");
+        row("unmatched quotes stay", "[s]\nk=\"x'\n", "s", "k", "\"x'");
+        row("lone quote stays", "[s]\nk=\"\n", "s", "k", "\"");
+        row("value with equals sign", "[s]\nk=a=b\n", "s", "k", "a=b");
+        row("comment line", "[s]\n;k=commented\nk=real\n", "s", "k", "real");
+        row("comment line only", "[s]\n  ; k=commented\n", "s", "k", "");
+        row("first key wins", "[s]\nk=1\nk=2\n", "s", "k", "1");
+        row("first section wins", "[s]\na=1\n[t]\nk=x\n[s]\nk=2\n", "s", "k", "");
+        row("key of another section", "[a]\nk=1\n[b]\nj=2\n", "b", "k", "");
+        row("key before any section", "k=1\n[s]\n", "s", "k", "");
+        row("missing section", basic, "Other", "Top", "");
+        row("missing key", basic, "Print", "Bottom", "");
+        row("line without equals sign", "[s]\nk\nk=v\n", "s", "k", "v");
+        row("empty value", "[s]\nk=\n", "s", "k", "");
+        row("no final line end", "[s]\nk=v", "s", "k", "v");
+        row("ideographic space is not a blank", "[s]\nk=\x81\x40x\x81\x40\n", "s", "k",
+            QStringLiteral("\u3000x\u3000"));
+        row("code page 932", "[\x88\xF3\x8D\xFC\x90\xDD\x92\xE8]\r\n\x8F\xE3\x83\x7D\x81\x5B\x83\x57\x83\x93=10\r\n",
+            QStringLiteral("印刷設定"), QStringLiteral("上マージン"), "10");
+        row("UTF-8 with BOM", "\xEF\xBB\xBF[工事名]\n名称 = 市道１号線改良工事\n", QStringLiteral("工事名"),
+            QStringLiteral("名称"), QStringLiteral("市道１号線改良工事"));
     }
     void profileReaderRules()
     {
@@ -135,6 +94,11 @@ private slots:
                  QString());
         QCOMPARE(ReadIniValue(QString(), QStringLiteral("s"), QStringLiteral("k")), QString());
         QCOMPARE(ReadIniValue(dir.path(), QStringLiteral("s"), QStringLiteral("k")), QString());
+
+        // A huge file is not read at all (sparse, so it takes no disk space).
+        QFile big(writeFile(QStringLiteral("big.ini"), "[s]\nk=v\n"));
+        QVERIFY(big.resize(200LL * 1024 * 1024));
+        QCOMPARE(ReadIniValue(big.fileName(), QStringLiteral("s"), QStringLiteral("k")), QString());
     }
 };
 
