@@ -27,6 +27,10 @@ for t in "${targets[@]}"; do
   test "${PIPESTATUS[0]}" -eq 0 || { echo "$t: the fuzzer found a failure (see build-fuzz/$t-*)"; exit 1; }
   merged=$(mktemp -d)
   build-fuzz/fuzz/fuzz_$t -merge=1 "$merged" "fuzz/corpus/$t" "$work" >/dev/null 2>&1
-  rm -rf "fuzz/corpus/$t" && mv "$merged" "fuzz/corpus/$t" && chmod 755 "fuzz/corpus/$t"
+  # Hand-made seeds (seed_*) stay as named regression inputs; the rest is
+  # replaced by the minimised merge.
+  find "fuzz/corpus/$t" -type f ! -name 'seed_*' -delete
+  cp -n "$merged"/* "fuzz/corpus/$t"/ 2>/dev/null || true
+  rm -rf "$merged"
   echo "$t: corpus now $(ls "fuzz/corpus/$t" | wc -l) inputs"
 done
