@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ git qt6-base-dev libbenchmark-dev clang-format
+packages=(cmake ninja-build g++ git qt6-base-dev libwmf-dev libbenchmark-dev clang-format
   fonts-ipafont-gothic fonts-ipafont-mincho)
 
 install_packages() {

@@ -1,0 +1,4 @@
+// Picture loading benchmarks; see the comments of each benchmark.
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();
