@@ -1,12 +1,21 @@
-#include "ui/main/main_window.h"
+#include "platform/qt_services.h"
+#include "ui/main/fonts.h"
+#include "ui/main/form1.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
-    sorvane::MainWindow window;
-    window.show();
+    QApplication::setApplicationDisplayName(QStringLiteral("Sorvane"));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    sorvane::registerFontSubstitutions();
+
+    sorvane::QtServices services;
+    sorvane::Form1 form(services);
+    form.startUp();
+    form.show();
     return QApplication::exec();
 }

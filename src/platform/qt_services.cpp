@@ -1,0 +1,147 @@
+#include "platform/qt_services.h"
+
+#include "platform/app_paths.h"
+#include "platform/filter_text.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+
+namespace sorvane {
+
+QtServices::QtServices() = default;
+
+QImage QtServices::loadPicture(const QString &path, QSize size, QString *error)
+{
+    return pictures_.picture(path, size, error);
+}
+
+void QtServices::preparePictures(const QStringList &paths, QSize size)
+{
+    pictures_.prefetch(paths, size);
+}
+
+QString QtServices::fileDialog(const FileDialogRequest &request, bool save)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = nameFiltersFromFilterText(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.initialFileName.isEmpty())
+        dialog.selectFile(request.initialFileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtServices::openFileName(const FileDialogRequest &request)
+{
+    return fileDialog(request, false);
+}
+
+QString QtServices::saveFileName(const FileDialogRequest &request)
+{
+    return fileDialog(request, true);
+}
+
+MessageResult QtServices::showMessage(const MessageRequest &request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationDisplayName() : request.caption);
+    box.setText(toDesktopLineEnds(request.text));
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(request.icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon);
+    if (request.buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageResult::Ok;
+}
+
+void QtServices::clearClipboard()
+{
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtServices::setClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(toDesktopLineEnds(text));
+}
+
+bool QtServices::clipboardHasText()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    return mime && mime->hasText();
+}
+
+QString QtServices::clipboardText()
+{
+    return fromDesktopLineEnds(QGuiApplication::clipboard()->text());
+}
+
+QString QtServices::commandLine()
+{
+    return QCoreApplication::arguments().mid(1).join(u' ');
+}
+
+QString QtServices::programDirectory()
+{
+    return sorvane::programDirectory();
+}
+
+QString QtServices::settingsDirectory()
+{
+    return userConfigDirectory();
+}
+
+QDate QtServices::localDate()
+{
+    return QDate::currentDate();
+}
+
+ProgramVersion QtServices::version()
+{
+    return {SORVANE_VERSION_MAJOR, SORVANE_VERSION_MINOR, SORVANE_VERSION_PATCH};
+}
+
+DropData dropDataFrom(const QMimeData *mime)
+{
+    DropData data;
+    if (!mime || !mime->hasUrls())
+        return data;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            data.paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+    }
+    data.hasFiles = !data.paths.isEmpty();
+    return data;
+}
+
+QString toDesktopLineEnds(const QString &text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return out;
+}
+
+QString fromDesktopLineEnds(const QString &text)
+{
+    // A text that already has CR LF breaks keeps them; LF alone becomes CR LF.
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(u'\n', QStringLiteral("\r\n"));
+    return out;
+}
+
+} // namespace sorvane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/picture_cache.h"
+#include "platform/services.h"
+
+class QMimeData;
+
+namespace sorvane {
+
+// The desktop services of a running program, on Qt.
+class QtServices : public PlatformServices {
+public:
+    QtServices();
+
+    QImage loadPicture(const QString &path, QSize size, QString *error) override;
+    void preparePictures(const QStringList &paths, QSize size) override;
+    QString openFileName(const FileDialogRequest &request) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+    MessageResult showMessage(const MessageRequest &request) override;
+    void clearClipboard() override;
+    void setClipboardText(const QString &text) override;
+    bool clipboardHasText() override;
+    QString clipboardText() override;
+    QString commandLine() override;
+    QString programDirectory() override;
+    QString settingsDirectory() override;
+    QDate localDate() override;
+    ProgramVersion version() override;
+
+private:
+    QString fileDialog(const FileDialogRequest &request, bool save);
+
+    PictureCache pictures_;
+};
+
+// The files of a drop (local files only; other URLs do not count as files).
+DropData dropDataFrom(const QMimeData *mime);
+
+// Line breaks at the clipboard's edge: the desktop uses LF, the program CR LF.
+QString toDesktopLineEnds(const QString &text);
+QString fromDesktopLineEnds(const QString &text);
+
+} // namespace sorvane

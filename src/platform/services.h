@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDate>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// The desktop services the editor leans on, behind one interface: the Qt
+// implementation serves the real program, a scripted double serves the tests
+// (it answers dialogs and message boxes without blocking and records them).
+namespace sorvane {
+
+// A file dialog as the editor asks for it. The filter text is a sequence of
+// description and pattern pairs separated by '|' ("すべてのファイル (*.*)|*.*|
+// JPG ファイル (*.jpg)|*.jpg"); filterIndex counts the pairs from 1.
+struct FileDialogRequest {
+    QString filter;
+    int filterIndex = 1;
+    QString defaultExtension;
+    QString initialFileName;
+    bool confirmOverwrite = false;
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Information };
+enum class MessageResult { Ok, Yes, No };
+
+// A message box; an empty caption shows the program's title. The text uses
+// CR LF line breaks.
+struct MessageRequest {
+    QString text;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    QString caption;
+    friend bool operator==(const MessageRequest &, const MessageRequest &) = default;
+};
+
+// What a drop onto a photo box carries: whether it holds a list of files and
+// their paths.
+struct DropData {
+    bool hasFiles = false;
+    QStringList paths;
+};
+
+struct ProgramVersion {
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // Picture loader: the picture of a file decoded for display at `size`
+    // device pixels (stretched to exactly that size), or a null image and the
+    // reason on failure. The empty path gives a null image and no error.
+    virtual QImage loadPicture(const QString &path, QSize size, QString *error) = 0;
+    // Prepares pictures that are likely to be asked for next (neighbouring
+    // pages); it changes only how fast loadPicture answers.
+    virtual void preparePictures(const QStringList &paths, QSize size) = 0;
+
+    // Modal file dialogs: the chosen full path, or "" when cancelled.
+    virtual QString openFileName(const FileDialogRequest &request) = 0;
+    virtual QString saveFileName(const FileDialogRequest &request) = 0;
+
+    virtual MessageResult showMessage(const MessageRequest &request) = 0;
+
+    // Plain-text clipboard. Texts cross it with CR LF line breaks on the
+    // program's side, whatever the desktop uses.
+    virtual void clearClipboard() = 0;
+    virtual void setClipboardText(const QString &text) = 0;
+    virtual bool clipboardHasText() = 0;
+    virtual QString clipboardText() = 0;
+
+    // The arguments of the program joined by single blanks.
+    virtual QString commandLine() = 0;
+    // The directory of the program file, without a trailing separator.
+    virtual QString programDirectory() = 0;
+    // The user's own settings directory, looked in for the settings files
+    // when the program's directory has none ($XDG_CONFIG_HOME/sorvane).
+    virtual QString settingsDirectory() = 0;
+    virtual QDate localDate() = 0;
+    virtual ProgramVersion version() = 0;
+};
+
+} // namespace sorvane

@@ -1,0 +1,395 @@
+#include "ui/main/form1.h"
+
+#include "ui/dialogs/zoom_view.h"
+#include "ui/main/hint_texts.h"
+#include "ui/main/page_spinner.h"
+#include "ui/main/photo_box.h"
+#include "ui/main/twips.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace sorvane {
+
+namespace {
+
+// Client area of the window in twips, below the menu bar.
+constexpr int kClientWidth = 8265;
+constexpr int kClientHeight = 8865;
+constexpr int kSlotStep = 2640;
+
+QFont slotFont()
+{
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSizeF(11.25);
+    font.setBold(true);
+    return font;
+}
+
+QIcon themeIcon(const char *name)
+{
+    return QIcon::fromTheme(QString::fromLatin1(name));
+}
+
+QToolButton *pictureButton(QWidget *parent, const char *icon)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(themeIcon(icon));
+    button->setAutoRaise(false);
+    button->setMouseTracking(true);
+    return button;
+}
+
+// A toolbar separator of fixed width, so the buttons stand where the hint
+// ranges expect them.
+QWidget *toolbarSeparator()
+{
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedSize(8, 22);
+    return line;
+}
+
+} // namespace
+
+Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent), services_(services)
+{
+    setWindowTitle(QStringLiteral("Sorvane"));
+    buildSurface();
+    buildToolbar();
+    buildMenus();
+    for (int k = 0; k < kSlots; ++k)
+        connectSlot(k);
+    // The window keeps its size; the menu bar lies above the client area.
+    setFixedSize(px(kClientWidth), menuBar()->sizeHint().height() + px(kClientHeight));
+}
+
+Form1::~Form1()
+{
+    if (form3_)
+        delete form3_;
+}
+
+void Form1::buildSurface()
+{
+    surface_ = new QWidget(this);
+    surface_->setMouseTracking(true);
+    surface_->installEventFilter(this);
+    setCentralWidget(surface_);
+
+    line1_ = new QFrame(surface_);
+    line1_->setFrameShape(QFrame::HLine);
+    line1_->setFrameShadow(QFrame::Sunken);
+    line1_->setGeometry(0, px(480) - 1, px(8505), 2);
+    line1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    const QFont font = slotFont();
+    for (int k = 0; k < kSlots; ++k) {
+        const int dy = kSlotStep * k;
+        auto *image = new PhotoBox(surface_);
+        image->setGeometry(twipRect(120, 600 + dy, 3855, 2535));
+        image1_[size_t(k)] = image;
+        auto *frame = new SlotFrame(surface_);
+        frame->setGeometry(image->geometry());
+        shape1_[size_t(k)] = frame;
+
+        auto *number = new QLineEdit(surface_);
+        number->setGeometry(twipRect(4080, 600 + dy, 1215, 375));
+        number->setReadOnly(true);
+        number->setFont(font);
+        number->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhPreferNumbers);
+        text1_[size_t(k)] = number;
+
+        auto *title = new QLineEdit(surface_);
+        title->setGeometry(twipRect(4080, 1080 + dy, 4095, 375));
+        title->setFont(font);
+        title->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+        title->installEventFilter(this);
+        text2_[size_t(k)] = title;
+
+        auto *comment = new QPlainTextEdit(surface_);
+        comment->setGeometry(twipRect(4080, 1560 + dy, 4095, 1575));
+        comment->setFont(font);
+        comment->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+        comment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        comment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        comment->installEventFilter(this);
+        text3_[size_t(k)] = comment;
+
+        auto *copyPrevious = pictureButton(surface_, "go-up");
+        copyPrevious->setGeometry(twipRect(7320, 600 + dy, 855, 430));
+        copyPrevious->installEventFilter(this);
+        command1_[size_t(k)] = copyPrevious;
+    }
+    command1_[0]->setEnabled(false);
+
+    statusBar1_ = new QStatusBar(surface_);
+    statusBar1_->setSizeGripEnabled(false);
+    statusBar1_->setGeometry(twipRect(0, 8490, 8265, 375));
+    hintPanel_ = new QLabel(statusBar1_);
+    hintPanel_->setObjectName(QStringLiteral("hint_text"));
+    positionPanel_ = new QLabel(statusBar1_);
+    positionPanel_->setMinimumWidth(px(1400));
+    statusBar1_->addWidget(hintPanel_, 1);
+    statusBar1_->addPermanentWidget(positionPanel_);
+
+    progressBar1_ = new QProgressBar(surface_);
+    progressBar1_->setGeometry(twipRect(6480, 8520, 1455, 220));
+    progressBar1_->setRange(0, 1000);
+    progressBar1_->setValue(0);
+    progressBar1_->setTextVisible(false);
+}
+
+void Form1::buildToolbar()
+{
+    toolbar1_ = new QToolBar(surface_);
+    toolbar1_->setGeometry(twipRect(0, 0, kClientWidth, 420));
+    toolbar1_->setMovable(false);
+    toolbar1_->setFloatable(false);
+    toolbar1_->setIconSize(QSize(16, 16));
+    toolbar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar1_->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    toolbar1_->setMouseTracking(true);
+    toolbar1_->installEventFilter(this);
+
+    struct Button {
+        const char *key;
+        const char *text;
+        const char *icon;
+    };
+    const Button buttons[] = {
+        {"newfile", "新規作成", "document-new"},
+        {"openfile", "ファイルを開く", "document-open"},
+        {"savefile", "保存", "document-save"},
+        {nullptr, nullptr, nullptr},
+        {"toppage", "表紙", "x-office-document"},
+        {"printall", "印刷", "document-print"},
+        {"oneprint", "単票印刷", "document-print-preview"},
+        {nullptr, nullptr, nullptr},
+        {"photo", "写真を開く", "insert-image"},
+        {"delete", "削除", "edit-delete"},
+        {nullptr, nullptr, nullptr},
+        {"input", "挿入", "list-add"},
+        {"cutout", "抜取", "edit-cut"},
+    };
+    for (const Button &b : buttons) {
+        if (!b.key) {
+            toolbar1_->addWidget(toolbarSeparator());
+            continue;
+        }
+        const QString key = QString::fromLatin1(b.key);
+        QAction *action = toolbar1_->addAction(themeIcon(b.icon), QString::fromUtf8(b.text));
+        action->setObjectName(QStringLiteral("toolbar_") + key);
+        action->setData(key);
+        action->setToolTip(QString::fromUtf8(b.text));
+        connect(action, &QAction::triggered, this, [this, key] { runToolbarKey(key); });
+        QWidget *button = toolbar1_->widgetForAction(action);
+        button->setFixedSize(23, 22);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+    }
+
+    text4_ = new QLineEdit(surface_);
+    text4_->setGeometry(twipRect(4080, 100, 480, 270));
+    text4_->setReadOnly(true);
+    text4_->setAlignment(Qt::AlignRight);
+    text4_->setMouseTracking(true);
+    text4_->installEventFilter(this);
+    connect(text4_, &QLineEdit::textChanged, this, [this] { updateNumberLabelsFromPageBox(); });
+
+    upDown1_ = new PageSpinner(surface_);
+    upDown1_->setGeometry(twipRect(4560, 100, 840, 270));
+    connect(upDown1_, &PageSpinner::valueChanged, this, [this](int v) { text4_->setText(QString::number(v)); });
+    connect(upDown1_, &PageSpinner::released, this, [this] { afterPageRelease(); });
+    connect(upDown1_, &PageSpinner::hovered, this, [this](QPoint pos) { showHint(hints::spinner(twips(pos.x()))); });
+
+    command2_ = pictureButton(surface_, "edit-copy");
+    command2_->setGeometry(twipRect(7320, 50, 375, 315));
+    command2_->installEventFilter(this);
+    connect(command2_, &QToolButton::clicked, this, [this] { CopyText(); });
+    command3_ = pictureButton(surface_, "edit-paste");
+    command3_->setGeometry(twipRect(7800, 75, 375, 315));
+    command3_->setEnabled(false);
+    command3_->installEventFilter(this);
+    connect(command3_, &QToolButton::clicked, this, [this] { PasteText(); });
+}
+
+QAction *Form1::addCommand(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+}
+
+void Form1::buildMenus()
+{
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    fileMenu_->setObjectName(QStringLiteral("file_menu"));
+    addCommand(fileMenu_, QStringLiteral("file_new"), QStringLiteral("新規作成 (&N)"),
+               QKeySequence(Qt::CTRL | Qt::Key_N));
+    addCommand(fileMenu_, QStringLiteral("file_open"), QStringLiteral("開く(&O)..."),
+               QKeySequence(Qt::CTRL | Qt::Key_O));
+    addCommand(fileMenu_, QStringLiteral("file_save"), QStringLiteral("名前を付けて保存(&S)..."),
+               QKeySequence(Qt::CTRL | Qt::Key_S));
+    fileMenu_->addSeparator();
+    addCommand(fileMenu_, QStringLiteral("file_header"), QStringLiteral("表紙(&H)..."),
+               QKeySequence(Qt::CTRL | Qt::Key_H));
+    fileMenu_->addSeparator();
+    QAction *printMenu = addCommand(fileMenu_, QStringLiteral("print_menu"), QStringLiteral("印刷(&P)..."), {});
+    printMenu->setVisible(false);
+    printMenu->setEnabled(false);
+    addCommand(fileMenu_, QStringLiteral("test_print"), QStringLiteral("印刷(&P)..."),
+               QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(fileMenu_, QStringLiteral("print_setting"), QStringLiteral("プリンタ設定"), {});
+    fileMenu_->addSeparator();
+    addCommand(fileMenu_, QStringLiteral("oneprint_menu"), QStringLiteral("単一印刷(&T)"),
+               QKeySequence(Qt::CTRL | Qt::Key_T));
+    fileMenu_->addSeparator();
+    addCommand(fileMenu_, QStringLiteral("option_edit"), QStringLiteral("オプション設定"),
+               QKeySequence(Qt::CTRL | Qt::Key_E));
+    fileMenu_->addSeparator();
+    QAction *end = addCommand(fileMenu_, QStringLiteral("end_menu"), QStringLiteral("終了(&X)"),
+                              QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(end, &QAction::triggered, this, &QWidget::close);
+
+    editMenu_ = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    editMenu_->setObjectName(QStringLiteral("edit_menu"));
+    connect(addCommand(editMenu_, QStringLiteral("load_image_menu"), QStringLiteral("写真を開く (&L)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_L)),
+            &QAction::triggered, this, [this] { LoadPhoto(selectedSlot_); });
+    connect(addCommand(editMenu_, QStringLiteral("delete_image_menu"), QStringLiteral("削除 (&D)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_D)),
+            &QAction::triggered, this, [this] { DeletePhoto(selectedSlot_); });
+    editMenu_->addSeparator();
+    connect(addCommand(editMenu_, QStringLiteral("input_line"), QStringLiteral("挿入"),
+                       QKeySequence(Qt::SHIFT | Qt::Key_Insert)),
+            &QAction::triggered, this, [this] { InsertEntry(); });
+    connect(addCommand(editMenu_, QStringLiteral("delete_line"), QStringLiteral("抜取"),
+                       QKeySequence(Qt::SHIFT | Qt::Key_Delete)),
+            &QAction::triggered, this, [this] { CutOutEntry(); });
+    editMenu_->addSeparator();
+    connect(addCommand(editMenu_, QStringLiteral("text_copy"), QStringLiteral("テキストコピー(C)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_F)),
+            &QAction::triggered, this, [this] { CopyText(); });
+    connect(addCommand(editMenu_, QStringLiteral("text_past"), QStringLiteral("テキスト貼り付け(P)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_B)),
+            &QAction::triggered, this, [this] { PasteText(); });
+    editMenu_->addSeparator();
+    connect(addCommand(editMenu_, QStringLiteral("zoom_photo"), QStringLiteral("拡大表示"),
+                       QKeySequence(Qt::CTRL | Qt::Key_R)),
+            &QAction::triggered, this, [this] { zoomPhoto(); });
+
+    helpMenu_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    helpMenu_->setObjectName(QStringLiteral("help_menu"));
+    connect(addCommand(helpMenu_, QStringLiteral("version_menu"), QStringLiteral("バージョン(&A)"), {}),
+            &QAction::triggered, this, [this] { showVersion(); });
+}
+
+QAction *Form1::action(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
+
+void Form1::runToolbarKey(const QString &key)
+{
+    // Keys whose commands come with the file, cover and print windows are
+    // recognised here but do nothing yet.
+    if (key == QLatin1String("photo"))
+        LoadPhoto(selectedSlot_);
+    else if (key == QLatin1String("delete"))
+        DeletePhoto(selectedSlot_);
+    else if (key == QLatin1String("input"))
+        InsertEntry();
+    else if (key == QLatin1String("cutout"))
+        CutOutEntry();
+}
+
+void Form1::connectSlot(int k)
+{
+    PhotoBox *image = image1_[size_t(k)];
+    connect(image, &PhotoBox::released, this, [this, k](Qt::MouseButton button, QPoint globalPos) {
+        if (button != Qt::LeftButton && button != Qt::RightButton)
+            return;
+        selectedSlot_ = k;
+        HighlightSlot(k);
+        if (button == Qt::RightButton)
+            editMenu_->exec(globalPos);
+        text2_[size_t(k)]->setFocus();
+    });
+    connect(image, &PhotoBox::doubleClicked, this, [this, k] {
+        selectedSlot_ = k;
+        LoadPhoto(k);
+    });
+    connect(image, &PhotoBox::clicked, this, [this, k] {
+        if (!form3_)
+            form3_ = new ZoomView(services_, this);
+        form3_->setPhoto(image1_[size_t(k)]->picture(), resolvePhotoPath(table_.text(rowOf(k), AlbumTable::PhotoPath)),
+                         table_.text(rowOf(k), AlbumTable::PhotoPath));
+    });
+    connect(image, &PhotoBox::dropped, this, [this, k](const DropData &data) { DropPhoto(k, data); });
+    connect(text2_[size_t(k)], &QLineEdit::textChanged, this, [this, k] { StoreTitle(k); });
+    connect(text3_[size_t(k)], &QPlainTextEdit::textChanged, this, [this, k] { StoreComment(k); });
+    connect(command1_[size_t(k)], &QToolButton::clicked, this, [this, k] { CopyFromPrevious(k); });
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The menu shortcuts win over the text boxes' own keys (Shift+Insert,
+        // Ctrl+H, ...), as the commands are meant to work from any box.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *a : findChildren<QAction *>()) {
+            if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
+        return false;
+    }
+    if (event->type() != QEvent::MouseMove)
+        return false;
+    const QPoint pos = static_cast<QMouseEvent *>(event)->position().toPoint();
+    if (watched == surface_) {
+        if (!surface_->childAt(pos))
+            showHint({});
+    } else if (watched == toolbar1_) {
+        showHint(hints::toolbar(twips(pos.x()), twips(pos.y())));
+    } else if (auto *w = qobject_cast<QWidget *>(watched); w && w->parentWidget() == toolbar1_) {
+        const QPoint inToolbar = w->mapTo(toolbar1_, pos);
+        showHint(hints::toolbar(twips(inToolbar.x()), twips(inToolbar.y())));
+    } else if (watched == text4_) {
+        showHint(hints::kPageNumber);
+    } else if (watched == command2_) {
+        showHint(hints::kCopyText);
+    } else if (watched == command3_) {
+        showHint(hints::kPasteText);
+    } else if (std::find(command1_.begin(), command1_.end(), watched) != command1_.end()) {
+        showHint(hints::kCopyFromPrevious);
+    }
+    return false;
+}
+
+void Form1::showHint(const QString &text)
+{
+    hintPanel_->setText(text);
+}
+
+void Form1::message(const QString &text, const QString &caption)
+{
+    services_.showMessage(MessageRequest{text, MessageButtons::Ok, MessageIcon::None, caption});
+}
+
+} // namespace sorvane

@@ -1,0 +1,237 @@
+// Start-up, page display, page navigation, slot selection and the slot boxes'
+// change steps of the main window.
+#include "io/settings_files.h"
+#include "model/number_text.h"
+#include "text/cp932.h"
+#include "ui/main/form1.h"
+#include "ui/main/page_spinner.h"
+#include "ui/main/photo_box.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QToolButton>
+
+namespace sorvane {
+
+namespace {
+
+const QColor kSelectedFrame(80, 80, 192);
+const QColor kOtherFrame(192, 192, 192);
+const QString kCrLf = QStringLiteral("\r\n");
+
+// What a slot shows for a photo that cannot be loaded: the entry keeps its
+// path, the page stays whole, and the user sees which file is missing.
+QImage missingPhotoPicture(QSize size, const QString &path)
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(245, 240, 240));
+    QPainter painter(&image);
+    painter.setPen(QPen(QColor(176, 48, 48), 2, Qt::DashLine));
+    painter.drawRect(QRectF(image.rect()).adjusted(1, 1, -1, -1));
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(std::max(10, image.height() / 12));
+    painter.setFont(font);
+    painter.setPen(QColor(96, 32, 32));
+    const QString name = QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName();
+    painter.drawText(image.rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWrapAnywhere,
+                     QStringLiteral("写真を表示できません\n%1").arg(name));
+    return image;
+}
+
+} // namespace
+
+void Form1::startUp()
+{
+    saved_ = true;
+    startupComplete_ = false;
+    setWindowTitle(QStringLiteral("Sorvane"));
+    numberPrinting_ = true;
+    for (int k = 0; k < kSlots; ++k) {
+        text1_[size_t(k)]->setText(QStringLiteral("No."));
+        text2_[size_t(k)]->clear();
+        text3_[size_t(k)]->clear();
+    }
+    selectedSlot_ = 0;
+    HighlightSlot(0);
+    text4_->setText(QStringLiteral("1"));
+
+    const QString printIni = locateSettingsFile(services_.programDirectory(), services_.settingsDirectory(),
+                                                QString::fromLatin1(kPrintIniName));
+    printSettings_ = readPrintIni(printIni);
+    numberPrinting_ = printSettings_.numberPrintState == 1;
+    startupComplete_ = true;
+
+    table_.reset();
+    upDown1_->setMaximum(table_.pageCount());
+    upDown1_->setValue(1);
+
+    albumPath_ = services_.commandLine().remove(u'"');
+    commandLineOpen_ = false;
+    if (!albumPath_.isEmpty())
+        commandLineOpen_ = true; // opened by the document commands
+}
+
+int Form1::currentPage() const
+{
+    return upDown1_->value();
+}
+
+int Form1::pageCount() const
+{
+    return upDown1_->maximum();
+}
+
+QSize Form1::slotPictureSize() const
+{
+    return image1_[0]->size() * image1_[0]->devicePixelRatioF();
+}
+
+void Form1::HighlightSlot(int slot)
+{
+    for (SlotFrame *frame : shape1_)
+        frame->setBorderColor(kOtherFrame);
+    shape1_[size_t(slot)]->setBorderColor(kSelectedFrame);
+}
+
+void Form1::ShowPage()
+{
+    for (int k = 0; k < kSlots; ++k) {
+        const int r = rowOf(k);
+        text1_[size_t(k)]->setText(QStringLiteral("No.") + table_.text(r, AlbumTable::Number));
+        setTitleBox(k, table_.text(r, AlbumTable::Title));
+        setCommentBox(k, table_.text(r, AlbumTable::Comment));
+        showSlotPicture(k);
+    }
+    prepareNeighbourPages();
+}
+
+void Form1::updatePagePosition()
+{
+    const int page = currentPage();
+    const int pages = std::max(1, pageCount());
+    progressBar1_->setValue(int(qint64(page) * progressBar1_->maximum() / pages));
+    // Hundredths of a percent, cut (not rounded): page 1 of 3 is 33.33%.
+    const qint64 hundredths = qint64(page) * 10000 / pages;
+    positionPanel_->setText(u' ' + QString::number(double(hundredths) / 100.0, 'g', 15) + u'%');
+}
+
+void Form1::updateNumberLabelsFromPageBox()
+{
+    // The leading digits of the page box; 0 when there are none.
+    const QString text = text4_->text().trimmed();
+    qsizetype digits = 0;
+    while (digits < text.size() && text[digits].isDigit())
+        ++digits;
+    const qint64 v = digits == 0 ? 0 : text.left(digits).toLongLong();
+    for (int k = 0; k < kSlots; ++k)
+        text1_[size_t(k)]->setText(QStringLiteral("No.") + numberText((v - 1) * kSlots + k + 1));
+}
+
+void Form1::afterPageRelease()
+{
+    ShowPage();
+    command1_[0]->setEnabled(currentPage() != 1);
+    updatePagePosition();
+}
+
+QString Form1::commentForBox(const QString &tableText)
+{
+    QString text = tableText;
+    text.replace(kCrLf, QStringLiteral("\n"));
+    return text;
+}
+
+QString Form1::commentFromBox(const QString &boxText)
+{
+    QString text = boxText;
+    text.replace(u'\n', kCrLf);
+    return text;
+}
+
+void Form1::setTitleBox(int slot, const QString &text)
+{
+    // QLineEdit reports a change only when the text differs, as the change
+    // step expects.
+    text2_[size_t(slot)]->setText(text);
+}
+
+void Form1::setCommentBox(int slot, const QString &text)
+{
+    const QString shown = commentForBox(text);
+    if (text3_[size_t(slot)]->toPlainText() != shown)
+        text3_[size_t(slot)]->setPlainText(shown);
+}
+
+void Form1::StoreTitle(int slot)
+{
+    if (!startupComplete_)
+        return;
+    const QString title = text2_[size_t(slot)]->text();
+    table_.setText(rowOf(slot), AlbumTable::Title, title);
+    saved_ = false;
+    if (cp932::width(title) >= kTitleWarningBytes)
+        message(QStringLiteral("「") + title + QStringLiteral("」は印刷範囲を超えています"));
+}
+
+void Form1::StoreComment(int slot)
+{
+    if (!startupComplete_)
+        return;
+    const int r = rowOf(slot);
+    const QString shown = text3_[size_t(slot)]->toPlainText();
+    // A text the box shows unchanged keeps its exact form (a lone CR or LF read
+    // from a file stays as it was); an edited one takes CR LF line breaks.
+    if (commentForBox(table_.text(r, AlbumTable::Comment)) != shown)
+        table_.setText(r, AlbumTable::Comment, commentFromBox(shown));
+    saved_ = false;
+}
+
+QString Form1::resolvePhotoPath(const QString &photoPath) const
+{
+    if (photoPath.isEmpty() || !QDir::isRelativePath(photoPath) || albumPath_.isEmpty())
+        return photoPath;
+    return QFileInfo(albumPath_).dir().filePath(photoPath);
+}
+
+QImage Form1::pictureFor(const QString &photoPath, QString *error)
+{
+    return services_.loadPicture(resolvePhotoPath(photoPath), slotPictureSize(), error);
+}
+
+void Form1::showSlotPicture(int slot)
+{
+    const QString path = table_.text(rowOf(slot), AlbumTable::PhotoPath);
+    if (path.isEmpty()) {
+        image1_[size_t(slot)]->setPicture({});
+        return;
+    }
+    QString error;
+    const QImage picture = pictureFor(path, &error);
+    image1_[size_t(slot)]->setPicture(picture.isNull() ? missingPhotoPicture(slotPictureSize(), path) : picture);
+}
+
+void Form1::prepareNeighbourPages()
+{
+    QStringList paths;
+    for (const int page : {currentPage() + 1, currentPage() - 1}) {
+        if (page < 1 || page > pageCount())
+            continue;
+        for (int k = 0; k < kSlots; ++k) {
+            const int r = AlbumTable::RowOf(page, k);
+            if (r <= table_.count()) {
+                const QString path = table_.text(r, AlbumTable::PhotoPath);
+                if (!path.isEmpty())
+                    paths.append(resolvePhotoPath(path));
+            }
+        }
+    }
+    if (!paths.isEmpty())
+        services_.preparePictures(paths, slotPictureSize());
+}
+
+} // namespace sorvane

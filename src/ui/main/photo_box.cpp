@@ -1,0 +1,89 @@
+#include "ui/main/photo_box.h"
+
+#include "platform/qt_services.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPainter>
+
+namespace sorvane {
+
+PhotoBox::PhotoBox(QWidget *parent) : QWidget(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void PhotoBox::setPicture(const QImage &picture)
+{
+    picture_ = picture;
+    update();
+}
+
+void PhotoBox::paintEvent(QPaintEvent *)
+{
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), picture_);
+}
+
+void PhotoBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool wasDoubleClick = afterDoubleClick_;
+    afterDoubleClick_ = false;
+    emit released(event->button(), event->globalPosition().toPoint());
+    if (event->button() == Qt::LeftButton && !wasDoubleClick && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void PhotoBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    afterDoubleClick_ = true;
+    emit doubleClicked();
+}
+
+void PhotoBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void PhotoBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void PhotoBox::dropEvent(QDropEvent *event)
+{
+    const DropData data = dropDataFrom(event->mimeData());
+    event->acceptProposedAction();
+    emit dropped(data);
+}
+
+SlotFrame::SlotFrame(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void SlotFrame::setBorderColor(const QColor &color)
+{
+    color_ = color;
+    update();
+}
+
+void SlotFrame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(color_, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
+} // namespace sorvane

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QHash>
+#include <QList>
+#include <QQueue>
+
+namespace sorvane::testing {
+
+// Desktop services for tests: dialogs and message boxes answer at once from
+// scripted queues and are recorded, the clipboard is a string, and pictures
+// come from a map of path to image (or, optionally, from the real loader).
+class FakeServices : public PlatformServices {
+public:
+    // Answers of the next file dialogs ("" = cancel) and message boxes.
+    QQueue<QString> fileAnswers;
+    QQueue<MessageResult> messageAnswers;
+    // What was asked.
+    QList<FileDialogRequest> fileRequests;
+    QList<MessageRequest> messages;
+
+    // Pictures by path; a path not in the map fails, unless useRealLoader.
+    QHash<QString, QImage> pictures;
+    bool useRealLoader = false;
+    QStringList loadedPaths;
+    QList<QSize> loadedSizes;
+    QStringList preparedPaths;
+
+    bool clipboardHoldsText = false;
+    QString clipboard;
+
+    QString arguments;
+    QString programDir;
+    QString settingsDir;
+    QDate today{2026, 12, 6};
+    ProgramVersion programVersion{1, 2, 3};
+
+    QImage loadPicture(const QString &path, QSize size, QString *error) override;
+    void preparePictures(const QStringList &paths, QSize size) override;
+    QString openFileName(const FileDialogRequest &request) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+    MessageResult showMessage(const MessageRequest &request) override;
+    void clearClipboard() override;
+    void setClipboardText(const QString &text) override;
+    bool clipboardHasText() override { return clipboardHoldsText; }
+    QString clipboardText() override { return clipboard; }
+    QString commandLine() override { return arguments; }
+    QString programDirectory() override { return programDir; }
+    QString settingsDirectory() override { return settingsDir; }
+    QDate localDate() override { return today; }
+    ProgramVersion version() override { return programVersion; }
+
+    // The texts of the messages shown so far, and forgets them.
+    QStringList takeMessageTexts();
+};
+
+} // namespace sorvane::testing
