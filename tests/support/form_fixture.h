@@ -4,6 +4,7 @@
 #include "ui/main/fonts.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
+#include "ui/main/photo_box.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
