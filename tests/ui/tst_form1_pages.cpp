@@ -78,6 +78,10 @@ private slots:
         const QFontInfo info(form.titleBox(0)->font());
         QCOMPARE(info.family(), QStringLiteral("IPAPGothic"));
         QVERIFY(info.bold());
+        // Title and comment boxes ask for Japanese input; number boxes for Latin.
+        QCOMPARE(form.titleBox(0)->inputMethodQuery(Qt::ImPreferredLanguage).toString(), QStringLiteral("ja_JP"));
+        QCOMPARE(form.commentBox(0)->inputMethodQuery(Qt::ImPreferredLanguage).toString(), QStringLiteral("ja_JP"));
+        QVERIFY(form.numberBox(0)->inputMethodHints() & Qt::ImhLatinOnly);
         // A resize leaves the window as it was.
         form.resize(800, 800);
         QCOMPARE(form.size(), QSize(551, form.menuBar()->height() + 591));

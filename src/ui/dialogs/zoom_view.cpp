@@ -26,6 +26,14 @@ void ZoomView::setPhoto(const QImage &slotPicture, const QString &filePath, cons
     slotPicture_ = slotPicture;
     filePath_ = filePath;
     setWindowTitle(caption);
+    // A hidden view only keeps the photo; it is decoded when the view shows.
+    picture_ = slotPicture_;
+    if (isVisible())
+        loadAtWindowSize();
+}
+
+void ZoomView::showEvent(QShowEvent *)
+{
     loadAtWindowSize();
 }
 

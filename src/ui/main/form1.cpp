@@ -4,6 +4,7 @@
 #include "ui/main/hint_texts.h"
 #include "ui/main/page_spinner.h"
 #include "ui/main/photo_box.h"
+#include "ui/main/text_boxes.h"
 #include "ui/main/twips.h"
 
 #include <QAction>
@@ -110,14 +111,14 @@ void Form1::buildSurface()
         number->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhPreferNumbers);
         text1_[size_t(k)] = number;
 
-        auto *title = new QLineEdit(surface_);
+        auto *title = new TitleBox(surface_);
         title->setGeometry(twipRect(4080, 1080 + dy, 4095, 375));
         title->setFont(font);
         title->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
         title->installEventFilter(this);
         text2_[size_t(k)] = title;
 
-        auto *comment = new QPlainTextEdit(surface_);
+        auto *comment = new CommentBox(surface_);
         comment->setGeometry(twipRect(4080, 1560 + dy, 4095, 1575));
         comment->setFont(font);
         comment->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
