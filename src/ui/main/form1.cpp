@@ -140,9 +140,15 @@ void Form1::buildSurface()
     hintPanel_ = new QLabel(statusBar1_);
     hintPanel_->setObjectName(QStringLiteral("hint_text"));
     positionPanel_ = new QLabel(statusBar1_);
-    positionPanel_->setMinimumWidth(px(1400));
+    positionPanel_->setMinimumWidth(px(900));
+    positionPanel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     statusBar1_->addWidget(hintPanel_, 1);
     statusBar1_->addPermanentWidget(positionPanel_);
+    // The progress bar lies over the right end of the status bar; the page
+    // position stands just left of it.
+    auto *underProgressBar = new QWidget(statusBar1_);
+    underProgressBar->setFixedWidth(px(kClientWidth - 6480) + 2);
+    statusBar1_->addPermanentWidget(underProgressBar);
 
     progressBar1_ = new QProgressBar(surface_);
     progressBar1_->setGeometry(twipRect(6480, 8520, 1455, 220));

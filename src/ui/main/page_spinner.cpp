@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionToolButton>
+#include <QStyleOptionButton>
 #include <QStylePainter>
 
 #include <algorithm>
@@ -49,18 +49,18 @@ void PageSpinner::paintEvent(QPaintEvent *)
     QStylePainter painter(this);
     const int half = width() / 2;
     for (int side = 0; side < 2; ++side) {
-        QStyleOptionToolButton option;
-        option.initFrom(this);
-        option.rect = side == 0 ? QRect(0, 0, half, height()) : QRect(half, 0, width() - half, height());
-        option.arrowType = side == 0 ? Qt::LeftArrow : Qt::RightArrow;
-        option.features = QStyleOptionToolButton::Arrow;
-        option.toolButtonStyle = Qt::ToolButtonIconOnly;
-        option.state |= QStyle::State_Raised | QStyle::State_AutoRaise;
+        QStyleOptionButton button;
+        button.initFrom(this);
+        button.rect = side == 0 ? QRect(0, 0, half, height()) : QRect(half, 0, width() - half, height());
+        button.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
         const bool pressed = (side == 0 && direction_ < 0) || (side == 1 && direction_ > 0);
-        if (pressed)
-            option.state |= QStyle::State_Sunken;
-        painter.drawPrimitive(QStyle::PE_PanelButtonTool, option);
-        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+        button.state |= pressed ? QStyle::State_Sunken : QStyle::State_Raised;
+        painter.drawControl(QStyle::CE_PushButtonBevel, button);
+
+        QStyleOption arrow = button;
+        const int inset = std::max(2, std::min(button.rect.width(), button.rect.height()) / 4);
+        arrow.rect = button.rect.adjusted(inset, inset, -inset, -inset);
+        painter.drawPrimitive(side == 0 ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight, arrow);
     }
 }
 
