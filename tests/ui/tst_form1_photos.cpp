@@ -1,6 +1,8 @@
 // Photos put into slots by the file dialog, by double click and by drop.
 #include "form_fixture.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -25,6 +27,28 @@ QImage wide()
 DropData files(const QStringList &paths)
 {
     return DropData{true, paths};
+}
+
+// A JPEG whose left half is red and right half blue, with an EXIF
+// orientation of 6: shown upright, red is on top and blue below.
+QByteArray sidewaysJpeg()
+{
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            image.setPixelColor(x, y, Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    const QByteArray exif = QByteArray::fromHex("FFE10022"
+                                                "457869660000"
+                                                "4D4D002A00000008"
+                                                "0001"
+                                                "011200030000000100060000"
+                                                "00000000");
+    return jpeg.left(2) + exif + jpeg.mid(2);
 }
 
 } // namespace
@@ -146,6 +170,38 @@ private slots:
         f.form->DropPhoto(0, DropData{}); // dragged text: nothing at all
         QCOMPARE(f.form->selectedSlot(), 1);
         QCOMPARE(f.services.messages.size(), 1);
+    }
+
+    void realPicturesLoadUpright()
+    {
+        FormFixture f;
+        f.services.useRealLoader = true;
+        QTemporaryDir dir;
+        // A JPEG under a .bmp name: the content decides.
+        const QString jpeg = dir.filePath("sideways.bmp");
+        QFile file(jpeg);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sidewaysJpeg());
+        file.close();
+        f.form->DropPhoto(0, files({jpeg}));
+        const QImage shown = f.form->photoBox(0)->picture();
+        QCOMPARE(shown.size(), f.form->slotPictureSize());
+        const QColor top = shown.pixelColor(shown.width() / 2, shown.height() / 8);
+        const QColor bottom = shown.pixelColor(shown.width() / 2, shown.height() * 7 / 8);
+        QVERIFY2(top.red() > 200 && top.blue() < 80, qPrintable(top.name()));
+        QVERIFY2(bottom.blue() > 200 && bottom.red() < 80, qPrintable(bottom.name()));
+
+        // A Windows Metafile with shapes, Shift-JIS text and a bitmap.
+        f.form->DropPhoto(1, files({QStringLiteral(SORVANE_TEST_DATA "/wmf/sample.wmf")}));
+        QCOMPARE(f.photo(2), QStringLiteral(SORVANE_TEST_DATA "/wmf/sample.wmf"));
+        const QImage wmf = f.form->photoBox(1)->picture();
+        QCOMPARE(wmf.size(), f.form->slotPictureSize());
+        int inked = 0;
+        for (int y = 0; y < wmf.height(); y += 4)
+            for (int x = 0; x < wmf.width(); x += 4)
+                inked += qAlpha(wmf.pixel(x, y)) > 0 && wmf.pixelColor(x, y) != QColor(Qt::white);
+        QVERIFY2(inked > 100, qPrintable(QString::number(inked)));
+        QVERIFY(f.services.messages.isEmpty());
     }
 
     void dropEventsReachTheSlot()
