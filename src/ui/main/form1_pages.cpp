@@ -100,6 +100,17 @@ void Form1::HighlightSlot(int slot)
 
 void Form1::ShowPage()
 {
+    // The page's photos start decoding side by side; each slot below then
+    // takes its own picture in turn, as soon as it is ready.
+    QStringList pagePhotos;
+    for (int k = 0; k < kSlots; ++k) {
+        const QString path = table_.text(rowOf(k), AlbumTable::PhotoPath);
+        if (!path.isEmpty())
+            pagePhotos.append(resolvePhotoPath(path));
+    }
+    if (pagePhotos.size() > 1)
+        services_.preparePictures(pagePhotos, slotPictureSize());
+
     for (int k = 0; k < kSlots; ++k) {
         const int r = rowOf(k);
         text1_[size_t(k)]->setText(QStringLiteral("No.") + table_.text(r, AlbumTable::Number));
