@@ -1,13 +1,16 @@
 // Picture loading benchmarks: camera photos shown in the page slots, decoded
 // whole, through a new cache, from the cache and after a prefetch. Run with:
-//   build-pic/bench/sorvane_picture_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/bench/sorvane_picture_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // The photos are written once to a temporary folder (this takes some
 // seconds) and are read from the system's file cache, as when the user pages
 // back and forth; the first look at a photo straight from a disk is slower.
 #include "platform/picture_cache.h"
 #include "platform/picture_loader.h"
+#include "platform/qt_services.h"
+#include "ui/main/form1.h"
+#include "ui/main/page_spinner.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -197,6 +200,81 @@ BENCHMARK(BM_PrefetchedPage)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The whole path the user waits on: the main window showing a page through
+// the desktop services (cache, loader and prefetch of the neighbouring
+// pages), slots at the window's own size.
+struct Window {
+    QtServices services;
+    Form1 form{services};
+
+    Window()
+    {
+        form.startUp();
+        form.show();
+        AlbumTable &table = form.table();
+        table.appendPage();
+        for (int page = 0; page < 2; ++page)
+            for (int k = 0; k < 3; ++k)
+                table.setText(AlbumTable::RowOf(page + 1, k), AlbumTable::PhotoPath, photos().pages[page][k]);
+        form.pageSpinner()->setMaximum(2);
+    }
+
+    void show(int page)
+    {
+        form.pageSpinner()->setValue(page);
+        form.ShowPage();
+    }
+};
+
+void BM_WindowColdPage(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<Window>();
+        state.ResumeTiming();
+        window->show(1);
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WindowColdPage)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Page 1, then page 2, then page 1 again: only the return is timed.
+void BM_WindowRevisitedPage(benchmark::State &state)
+{
+    Window window;
+    window.show(1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.show(2);
+        window.services.pictureCache().waitForPrefetch();
+        state.ResumeTiming();
+        window.show(1);
+    }
+    state.counters["cache_MB"] = double(window.services.pictureCache().bytesUsed()) / (1024 * 1024);
+}
+BENCHMARK(BM_WindowRevisitedPage)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Page 1 shown for the first time; while the user looks at it, page 2 is
+// prepared; then the user pages forward: only that is timed.
+void BM_WindowNextPagePrepared(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<Window>();
+        window->show(1);
+        window->services.pictureCache().waitForPrefetch();
+        state.ResumeTiming();
+        window->show(2);
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+// Each round decodes two pages untimed, so the round count is fixed.
+BENCHMARK(BM_WindowNextPagePrepared)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -204,7 +282,9 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    QCoreApplication app(argc, argv); // finds Qt's image format plugins
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv); // Qt's image format plugins, and the main window
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

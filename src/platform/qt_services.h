@@ -27,6 +27,8 @@ public:
     QDate localDate() override;
     ProgramVersion version() override;
 
+    PictureCache &pictureCache() { return pictures_; }
+
 private:
     QString fileDialog(const FileDialogRequest &request, bool save);
 
