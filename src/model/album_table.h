@@ -15,6 +15,20 @@ struct PhotoEntry {
     QString photoPath; // column 4: full path of the photo, "" for none
 
     bool isEmpty() const { return title.isEmpty() && comment.isEmpty() && photoPath.isEmpty(); }
+    // Title, comment and photo path are what moves between rows; the number
+    // stays with its row.
+    void copyContentFrom(const PhotoEntry &other)
+    {
+        title = other.title;
+        comment = other.comment;
+        photoPath = other.photoPath;
+    }
+    void clearContent()
+    {
+        title.clear();
+        comment.clear();
+        photoPath.clear();
+    }
     friend bool operator==(const PhotoEntry &, const PhotoEntry &) = default;
 };
 

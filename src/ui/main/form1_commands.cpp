@@ -92,17 +92,9 @@ void Form1::InsertEntry()
     }
     const int n = table_.count();
     const int s = rowOf(selectedSlot_);
-    for (int r = n - 1; r >= s; --r) {
-        PhotoEntry &to = table_.entry(r + 1);
-        const PhotoEntry &from = table_.entry(r);
-        to.title = from.title;
-        to.comment = from.comment;
-        to.photoPath = from.photoPath;
-    }
-    PhotoEntry &opened = table_.entry(s);
-    opened.title.clear();
-    opened.comment.clear();
-    opened.photoPath.clear();
+    for (int r = n - 1; r >= s; --r)
+        table_.entry(r + 1).copyContentFrom(table_.entry(r));
+    table_.entry(s).clearContent();
     ShowPage();
     saved_ = false;
 }
@@ -110,17 +102,9 @@ void Form1::InsertEntry()
 void Form1::CutOutEntry()
 {
     const int n = table_.count();
-    for (int r = rowOf(selectedSlot_); r <= n - 1; ++r) {
-        PhotoEntry &to = table_.entry(r);
-        const PhotoEntry &from = table_.entry(r + 1);
-        to.title = from.title;
-        to.comment = from.comment;
-        to.photoPath = from.photoPath;
-    }
-    PhotoEntry &last = table_.entry(n);
-    last.title.clear();
-    last.comment.clear();
-    last.photoPath.clear();
+    for (int r = rowOf(selectedSlot_); r <= n - 1; ++r)
+        table_.entry(r).copyContentFrom(table_.entry(r + 1));
+    table_.entry(n).clearContent();
     ShowPage();
     saved_ = false;
 }
@@ -130,10 +114,7 @@ void Form1::DeletePhoto(int slot)
     image1_[size_t(slot)]->setPicture({});
     setTitleBox(slot, {});
     setCommentBox(slot, {});
-    PhotoEntry &e = table_.entry(rowOf(slot));
-    e.title.clear();
-    e.comment.clear();
-    e.photoPath.clear();
+    table_.entry(rowOf(slot)).clearContent();
     saved_ = false;
 }
 
