@@ -52,7 +52,11 @@ public:
 
     int count() const { return int(rows_.size()); }
     int pageCount() const { return pageCount_; }
-    void setPageCount(int pages) { pageCount_ = pages; }
+    void setPageCount(int pages)
+    {
+        pageCount_ = pages;
+        ++revision_;
+    }
 
     // Columns 0..4 of a row (1-based). Column 0 reads as "" and ignores writes.
     // A row outside 1..count() is a caller's error and asserts in debug builds.
@@ -74,13 +78,21 @@ public:
 
     void reserve(int rows) { rows_.reserve(size_t(rows)); }
 
-    friend bool operator==(const AlbumTable &, const AlbumTable &) = default;
+    // Grows with every operation that may change the table (a non-const
+    // entry() counts as one), so a view can tell whether to refresh.
+    quint64 revision() const { return revision_; }
+
+    friend bool operator==(const AlbumTable &a, const AlbumTable &b)
+    {
+        return a.pageCount_ == b.pageCount_ && a.rows_ == b.rows_;
+    }
 
 private:
     void appendEmptyEntry(int number);
 
     std::vector<PhotoEntry> rows_;
     int pageCount_ = 0;
+    quint64 revision_ = 0;
 };
 
 } // namespace sorvane

@@ -90,6 +90,34 @@ private slots:
         QCOMPARE(table.text(10, AlbumTable::Number), QStringLiteral(" 9"));
     }
 
+    void revisionGrowsWithEveryChange()
+    {
+        AlbumTable table;
+        quint64 seen = table.revision();
+        const auto changed = [&] {
+            const bool grew = table.revision() > seen;
+            seen = table.revision();
+            return grew;
+        };
+        table.setText(1, AlbumTable::Title, QStringLiteral("t"));
+        QVERIFY(changed());
+        table.entry(2).clearContent();
+        QVERIFY(changed());
+        table.appendPage();
+        QVERIFY(changed());
+        table.clear();
+        QVERIFY(changed());
+        table.appendEntry(PhotoEntry{});
+        QVERIFY(changed());
+        table.setPageCount(0);
+        QVERIFY(changed());
+        table.reset();
+        QVERIFY(changed());
+        (void)std::as_const(table).entry(1);
+        (void)table.text(1, AlbumTable::Title);
+        QVERIFY(!changed());
+    }
+
     void numberTextHasALeadingBlankUnlessNegative()
     {
         QCOMPARE(numberText(0), QStringLiteral(" 0"));
