@@ -69,6 +69,11 @@ MessageResult QtServices::showMessage(const MessageRequest &request)
     return MessageResult::Ok;
 }
 
+void QtServices::runModal(QDialog &dialog)
+{
+    dialog.exec();
+}
+
 void QtServices::clearClipboard()
 {
     QGuiApplication::clipboard()->clear();

@@ -17,6 +17,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     MessageResult showMessage(const MessageRequest &request) override;
+    void runModal(QDialog &dialog) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
     bool clipboardHasText() override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -9,6 +10,8 @@
 // The desktop services the editor leans on, behind one interface: the Qt
 // implementation serves the real program, a scripted double serves the tests
 // (it answers dialogs and message boxes without blocking and records them).
+class QDialog;
+
 namespace sorvane {
 
 // A file dialog as the editor asks for it. The filter text is a sequence of
@@ -66,6 +69,10 @@ public:
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
 
     virtual MessageResult showMessage(const MessageRequest &request) = 0;
+
+    // Shows one of the program's own dialogs modally and returns when it is
+    // hidden or closed.
+    virtual void runModal(QDialog &dialog) = 0;
 
     // Plain-text clipboard. Texts cross it with CR LF line breaks on the
     // program's side, whatever the desktop uses.

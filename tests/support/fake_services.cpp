@@ -2,6 +2,8 @@
 
 #include "platform/picture_loader.h"
 
+#include <QDialog>
+
 namespace sorvane::testing {
 
 QImage FakeServices::loadPicture(const QString &path, QSize size, QString *error)
@@ -43,6 +45,13 @@ MessageResult FakeServices::showMessage(const MessageRequest &request)
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
     return request.buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
+}
+
+void FakeServices::runModal(QDialog &dialog)
+{
+    modalDialogs.append(QString::fromLatin1(dialog.metaObject()->className()));
+    if (onModal)
+        onModal(dialog);
 }
 
 void FakeServices::clearClipboard()

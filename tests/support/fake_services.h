@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 namespace sorvane::testing {
 
@@ -27,6 +28,11 @@ public:
     QList<QSize> loadedSizes;
     QStringList preparedPaths;
 
+    // Modal dialogs shown (by class name), and what the "user" does in each
+    // before it returns (it may fill fields, press OK, or do nothing).
+    QStringList modalDialogs;
+    std::function<void(QDialog &)> onModal;
+
     bool clipboardHoldsText = false;
     QString clipboard;
 
@@ -41,6 +47,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     MessageResult showMessage(const MessageRequest &request) override;
+    void runModal(QDialog &dialog) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
     bool clipboardHasText() override { return clipboardHoldsText; }

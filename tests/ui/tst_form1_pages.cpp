@@ -1,5 +1,6 @@
 // Start-up, page display and navigation, slot selection and the zoom view.
 #include "form_fixture.h"
+#include "io/album_file.h"
 #include "ui/main/photo_box.h"
 
 #include <QApplication>
@@ -58,6 +59,9 @@ private slots:
         QVERIFY(f.services.fileRequests.isEmpty());
         QVERIFY(form.albumPath().isEmpty());
         QVERIFY(!form.commandLineOpenPending());
+        // A new album starts with the cover data.
+        QCOMPARE(f.services.modalDialogs, QStringList{"sorvane::CoverDialog"});
+        QVERIFY(!form.printOptions().numberPrinting); // no print.ini: state 0
     }
 
     void layoutFollowsTheTwipGrid()
@@ -104,15 +108,6 @@ private slots:
         QCOMPARE(f.form->action("toolbar_cutout")->toolTip(), QStringLiteral("抜取"));
     }
 
-    void commandLineNamesTheAlbum()
-    {
-        FormFixture f(QStringLiteral("\"/tmp/my album.svd\""));
-        QCOMPARE(f.form->albumPath(), QStringLiteral("/tmp/my album.svd"));
-        QVERIFY(f.form->commandLineOpenPending());
-        QVERIFY(f.services.fileRequests.isEmpty());
-        QVERIFY(f.services.messages.isEmpty());
-    }
-
     void printSettingsAreReadAtStartUp()
     {
         QTemporaryDir dir;
@@ -126,9 +121,12 @@ private slots:
         services.settingsDir = dir.filePath("config");
         Form1 form(services);
         form.startUp();
-        QCOMPARE(form.printSettings().topMargin, QStringLiteral("12"));
-        QCOMPARE(form.printSettings().leftMargin, QString());
-        QCOMPARE(form.printSettings().numberPrintState, 0);
+        // Read into the options dialog, loaded hidden, as the texts stand.
+        QVERIFY(form.isOptionsDialogLoaded());
+        QVERIFY(!form.optionsDialog()->isVisible());
+        QCOMPARE(form.optionsDialog()->topMarginBox()->text(), QStringLiteral("12"));
+        QCOMPARE(form.optionsDialog()->leftMarginBox()->text(), QString());
+        QVERIFY(!form.printOptions().numberPrinting);
     }
 
     void pagingShowsPagesAndPosition()
@@ -220,8 +218,12 @@ private slots:
 
     void photosAreShownAndNeighboursPrepared()
     {
-        FormFixture f("/albums/job.svd");
-        f.services.pictures.insert("/albums/photos/a.jpg", solid(Qt::red));
+        QTemporaryDir albums;
+        const QString album = albums.filePath("job.svd");
+        QVERIFY(!writeAlbumFile(album, CoverData{}, AlbumTable()).isError());
+        const QString relative = albums.filePath("photos/a.jpg");
+        FormFixture f(album);
+        f.services.pictures.insert(relative, solid(Qt::red));
         f.services.pictures.insert("/abs/b.jpg", solid(Qt::blue));
         f.fill({"", "", "", "", "", "", "", "", ""});
         AlbumTable &t = f.form->table();
@@ -233,10 +235,10 @@ private slots:
         QCOMPARE(f.form->photoBox(0)->picture().pixelColor(5, 5), QColor(Qt::blue));
         QCOMPARE(f.form->photoBox(0)->picture().size(), f.form->slotPictureSize());
         QVERIFY(f.services.preparedPaths.contains("/gone/c.jpg"));
-        QVERIFY(f.services.preparedPaths.contains("/albums/photos/a.jpg"));
+        QVERIFY(f.services.preparedPaths.contains(relative));
         f.page(false);
         QCOMPARE(f.form->photoBox(0)->picture().pixelColor(5, 5), QColor(Qt::red));
-        QVERIFY(f.services.loadedPaths.contains("/albums/photos/a.jpg"));
+        QVERIFY(f.services.loadedPaths.contains(relative));
 
         // A photo that cannot be loaded: a placeholder, the path kept.
         f.goToPage(3);

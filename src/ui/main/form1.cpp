@@ -244,15 +244,19 @@ void Form1::buildMenus()
 {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     fileMenu_->setObjectName(QStringLiteral("file_menu"));
-    addCommand(fileMenu_, QStringLiteral("file_new"), QStringLiteral("新規作成 (&N)"),
-               QKeySequence(Qt::CTRL | Qt::Key_N));
-    addCommand(fileMenu_, QStringLiteral("file_open"), QStringLiteral("開く(&O)..."),
-               QKeySequence(Qt::CTRL | Qt::Key_O));
-    addCommand(fileMenu_, QStringLiteral("file_save"), QStringLiteral("名前を付けて保存(&S)..."),
-               QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(addCommand(fileMenu_, QStringLiteral("file_new"), QStringLiteral("新規作成 (&N)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, [this] { New(); });
+    connect(addCommand(fileMenu_, QStringLiteral("file_open"), QStringLiteral("開く(&O)..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, [this] { Open(); });
+    connect(addCommand(fileMenu_, QStringLiteral("file_save"), QStringLiteral("名前を付けて保存(&S)..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_S)),
+            &QAction::triggered, this, [this] { Save(); });
     fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("file_header"), QStringLiteral("表紙(&H)..."),
-               QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(addCommand(fileMenu_, QStringLiteral("file_header"), QStringLiteral("表紙(&H)..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_H)),
+            &QAction::triggered, this, [this] { editCover(); });
     fileMenu_->addSeparator();
     QAction *printMenu = addCommand(fileMenu_, QStringLiteral("print_menu"), QStringLiteral("印刷(&P)..."), {});
     printMenu->setVisible(false);
@@ -264,8 +268,9 @@ void Form1::buildMenus()
     addCommand(fileMenu_, QStringLiteral("oneprint_menu"), QStringLiteral("単一印刷(&T)"),
                QKeySequence(Qt::CTRL | Qt::Key_T));
     fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("option_edit"), QStringLiteral("オプション設定"),
-               QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(addCommand(fileMenu_, QStringLiteral("option_edit"), QStringLiteral("オプション設定"),
+                       QKeySequence(Qt::CTRL | Qt::Key_E)),
+            &QAction::triggered, this, [this] { editOptions(); });
     fileMenu_->addSeparator();
     QAction *end = addCommand(fileMenu_, QStringLiteral("end_menu"), QStringLiteral("終了(&X)"),
                               QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -311,9 +316,16 @@ QAction *Form1::action(const QString &name) const
 
 void Form1::runToolbarKey(const QString &key)
 {
-    // Keys whose commands come with the file, cover and print windows are
-    // recognised here but do nothing yet.
-    if (key == QLatin1String("photo"))
+    // The print keys are recognised here but do nothing yet.
+    if (key == QLatin1String("newfile"))
+        New();
+    else if (key == QLatin1String("openfile"))
+        Open();
+    else if (key == QLatin1String("savefile"))
+        Save();
+    else if (key == QLatin1String("toppage"))
+        editCover();
+    else if (key == QLatin1String("photo"))
         LoadPhoto(selectedSlot_);
     else if (key == QLatin1String("delete"))
         DeletePhoto(selectedSlot_);

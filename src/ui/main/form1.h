@@ -1,8 +1,12 @@
 #pragma once
 
+#include "io/album_file.h"
 #include "io/settings_files.h"
 #include "model/album_table.h"
 #include "platform/services.h"
+#include "ui/dialogs/cover_dialog.h"
+#include "ui/dialogs/list_window.h"
+#include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/zoom_view.h"
 
 #include <QMainWindow>
@@ -43,10 +47,18 @@ public:
     // The start-up sequence, before the window is shown.
     void startUp();
 
+    // The album's life.
+    void New();
+    void Open();
+    void Save();
+    void editCover();
+    void editOptions();
+
     // Page display and selection.
     void ShowPage();
     void HighlightSlot(int slot);
     void updatePagePosition();
+    void replaceAlbum(AlbumContents album);
 
     // Commands.
     void LoadPhoto(int slot);
@@ -68,7 +80,13 @@ public:
     bool isSaved() const { return saved_; }
     const QString &albumPath() const { return albumPath_; }
     bool commandLineOpenPending() const { return commandLineOpen_; }
-    const PrintIni &printSettings() const { return printSettings_; }
+    PrintOptions &printOptions() { return printOptions_; }
+    // The dialogs, loaded (hidden) on first use.
+    CoverDialog *coverDialog();
+    OptionsDialog *optionsDialog();
+    bool isCoverDialogLoaded() const { return !dialog_.isNull(); }
+    bool isOptionsDialogLoaded() const { return !frmOptions_.isNull(); }
+    ListWindow *listWindow() const { return form2_; }
 
     // Controls, for the tests.
     QLineEdit *numberBox(int slot) const { return text1_[size_t(slot)]; }
@@ -98,6 +116,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildSurface();
@@ -125,11 +144,10 @@ private:
 
     PlatformServices &services_;
     AlbumTable table_;
-    PrintIni printSettings_;
+    PrintOptions printOptions_;
     int selectedSlot_ = 0;
     bool saved_ = true;
     bool startupComplete_ = false;
-    bool numberPrinting_ = true;
     bool commandLineOpen_ = false;
     QString albumPath_;
 
@@ -154,6 +172,9 @@ private:
     QMenu *editMenu_ = nullptr;
     QMenu *helpMenu_ = nullptr;
     QPointer<ZoomView> form3_;
+    QPointer<CoverDialog> dialog_;
+    QPointer<OptionsDialog> frmOptions_;
+    QPointer<ListWindow> form2_;
 };
 
 } // namespace sorvane

@@ -3,6 +3,7 @@
 #include "io/settings_files.h"
 #include "model/number_text.h"
 #include "text/cp932.h"
+#include "ui/dialogs/options_dialog.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
 #include "ui/main/photo_box.h"
@@ -50,7 +51,7 @@ void Form1::startUp()
     saved_ = true;
     startupComplete_ = false;
     setWindowTitle(QStringLiteral("Sorvane"));
-    numberPrinting_ = true;
+    printOptions_.numberPrinting = true;
     for (int k = 0; k < kSlots; ++k) {
         text1_[size_t(k)]->setText(QStringLiteral("No."));
         text2_[size_t(k)]->clear();
@@ -60,20 +61,30 @@ void Form1::startUp()
     HighlightSlot(0);
     text4_->setText(QStringLiteral("1"));
 
-    const QString printIni = locateSettingsFile(services_.programDirectory(), services_.settingsDirectory(),
-                                                QString::fromLatin1(kPrintIniName));
-    printSettings_ = readPrintIni(printIni);
-    numberPrinting_ = printSettings_.numberPrintState == 1;
+    // The print settings go into the options dialog, loaded hidden; it keeps
+    // the texts as read until the user first closes it.
+    const PrintIni ini = readPrintIni(locateSettingsFile(services_.programDirectory(), services_.settingsDirectory(),
+                                                         QString::fromLatin1(kPrintIniName)));
+    OptionsDialog *options = optionsDialog();
+    options->topMarginBox()->setText(ini.topMargin);
+    options->leftMarginBox()->setText(ini.leftMargin);
+    options->setNumberPrintState(ini.numberPrintState);
     startupComplete_ = true;
 
+    if (!form2_)
+        form2_ = new ListWindow(table_, this);
     table_.reset();
     upDown1_->setMaximum(table_.pageCount());
     upDown1_->setValue(1);
 
     albumPath_ = services_.commandLine().remove(u'"');
     commandLineOpen_ = false;
-    if (!albumPath_.isEmpty())
-        commandLineOpen_ = true; // opened by the document commands
+    if (!albumPath_.isEmpty()) {
+        commandLineOpen_ = true;
+        Open();
+    } else {
+        services_.runModal(*coverDialog());
+    }
 }
 
 int Form1::currentPage() const

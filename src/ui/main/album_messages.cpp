@@ -1,0 +1,50 @@
+#include "ui/main/album_messages.h"
+
+namespace sorvane {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString reason(const AlbumFileError &error)
+{
+    switch (error.kind) {
+    case AlbumFileError::None:
+        return {};
+    case AlbumFileError::OpenFailed:
+        return QStringLiteral("ファイルを開けません（%1）。").arg(error.detail);
+    case AlbumFileError::ReadFailed:
+        return QStringLiteral("ファイルを読み込めません（%1）。").arg(error.detail);
+    case AlbumFileError::TooLarge:
+        return QStringLiteral("写真帳ファイルとしては大きすぎます（%1 MB まで）。")
+            .arg(kMaxAlbumFileBytes / (1024 * 1024));
+    case AlbumFileError::NotText:
+        return QStringLiteral("写真帳ファイルではありません（テキストファイルではありません）。");
+    case AlbumFileError::EndsInCover:
+        return QStringLiteral("ファイルが表紙データの途中（%1 行目）で終わっています。").arg(error.line);
+    case AlbumFileError::EndsInEntry:
+        return QStringLiteral("ファイルが写真 %1 件目の途中（%2 行目）で終わっています。")
+            .arg(error.entry)
+            .arg(error.line);
+    case AlbumFileError::TooManyEntries:
+        return QStringLiteral("写真が多すぎます（%1 件まで）。").arg(kMaxAlbumEntries);
+    case AlbumFileError::WriteFailed:
+        return QStringLiteral("書き込めません（%1）。元のファイルは変更されていません。").arg(error.detail);
+    }
+    return {};
+}
+
+} // namespace
+
+QString openFailureMessage(const QString &path, const AlbumFileError &error)
+{
+    return QStringLiteral("写真帳ファイルを開けませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf + reason(error);
+}
+
+QString saveFailureMessage(const QString &path, const AlbumFileError &error)
+{
+    return QStringLiteral("写真帳ファイルを保存できませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf +
+           reason(error);
+}
+
+} // namespace sorvane
