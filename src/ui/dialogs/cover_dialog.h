@@ -28,8 +28,22 @@ public:
     void setFields(const CoverData &fields);
     QLineEdit *textBox(int n) const;
 
+    // The close box and Escape hide the dialog as "OK" does; the cover data
+    // stays in the text boxes until the owner deletes the dialog.
+    void reject() override;
+
+protected:
+    // The first showing centres the dialog on its owner; later showings keep
+    // wherever the user left it.
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void buildLabels();
+    void buildTextBoxes();
+    void loadDefaults(PlatformServices &services);
+
     std::array<QLineEdit *, kCoverFieldCount> text_{};
+    bool placed_ = false;
 };
 
 } // namespace sorvane
