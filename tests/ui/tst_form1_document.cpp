@@ -3,6 +3,11 @@
 #include "form_fixture.h"
 #include "io/album_file.h"
 
+#include <QAbstractItemModel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -237,6 +242,35 @@ private slots:
         h.form->action("file_header")->trigger();
         QCOMPARE(h.services.modalDialogs.last(), QStringLiteral("sorvane::CoverDialog"));
         QVERIFY(!h.form->isSaved());
+    }
+
+    void optionsAndTheListWindow()
+    {
+        FormFixture f;
+        f.services.onModal = [](QDialog &dialog) {
+            if (auto *options = qobject_cast<OptionsDialog *>(&dialog)) {
+                options->topMarginBox()->setText(QStringLiteral("7.5"));
+                options->leftMarginBox()->setText(QStringLiteral("12abc"));
+                options->tabs()->setCurrentIndex(1); // the button lives on the second tab
+                options->listButton()->click();
+                options->okButton()->click();
+            }
+        };
+        f.form->action("option_edit")->trigger();
+        QCOMPARE(f.services.modalDialogs.last(), QStringLiteral("sorvane::OptionsDialog"));
+        QCOMPARE(f.form->printOptions().topMargin, qint16(8));
+        QCOMPARE(f.form->printOptions().leftMargin, qint16(12));
+        QVERIFY(f.form->listWindow()->isVisible());
+        QTRY_VERIFY(!f.form->isOptionsDialogLoaded()); // closing unloads it
+        QCOMPARE(f.form->optionsDialog()->topMarginBox()->text(), QStringLiteral("8"));
+
+        // The list window shows the table as it is now; closing only hides it.
+        FormFixture::commit(f.form->titleBox(1), QStringLiteral("題"));
+        f.form->listWindow()->refresh();
+        QCOMPARE(f.form->listWindow()->listView()->model()->index(1, 2).data().toString(), QStringLiteral("題"));
+        f.form->listWindow()->close();
+        QVERIFY(!f.form->listWindow()->isVisible());
+        QCOMPARE(f.title(2), QStringLiteral("題"));
     }
 
     void newKeepsTheAlbumPath()

@@ -5,8 +5,11 @@
 #include <QWidget>
 
 class QTableView;
+class QTimer;
 
 namespace sorvane {
+
+class AlbumTableModel;
 
 // The list window: the album data table as a list, one line per row, with
 // the five columns "", "No.", "タイトル", "テキスト" and "画像ファイル". While it
@@ -20,9 +23,22 @@ public:
     // Reads the table again now.
     void refresh();
 
+    // How often a shown window looks at the table's revision.
+    static constexpr int kFollowIntervalMs = 250;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void followTable();
+
     const AlbumTable &table_;
+    AlbumTableModel *model_ = nullptr;
     QTableView *view_ = nullptr;
+    QTimer *follow_ = nullptr;
+    quint64 shownRevision_ = 0;
 };
 
 } // namespace sorvane

@@ -3,7 +3,9 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTabBar;
 
 namespace sorvane {
@@ -21,6 +23,9 @@ struct PrintOptions {
 // options); closing it by any means runs its closing step (margin texts
 // converted into the options) and then emits closed(), after which the owner
 // discards it.
+//
+// The dialog sees every key press before its controls do: Ctrl+Tab selects
+// the next tab wherever the focus is.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -30,21 +35,51 @@ public:
     QLineEdit *leftMarginBox() const { return text2_; }
     QCheckBox *numberCheck() const { return check1_; }
     QTabBar *tabs() const { return tabs_; }
+    // The page panel of tab index 0 or 1.
+    QWidget *page(int index) const { return pages_[index == 0 ? 0 : 1]; }
+    QPushButton *listButton() const { return command1_; }
+    QPushButton *okButton() const { return cmdOK_; }
 
     // Sets the check box's state (0, 1 or 2) as a program step; the number
-    // printing flag follows at once (true only for 1).
+    // printing flag follows at once (true only for 1). 2 shows the box grey;
+    // any other value clears it.
     void setNumberPrintState(int state);
+    // The check box's state as 0 (clear), 1 (ticked) or 2 (grey).
+    int numberPrintState() const;
+
+    void done(int result) override;
 
 signals:
     void listWindowRequested();
     void closed();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void buildPrintPage(QWidget *page);
+    void buildBehaviourPage(QWidget *page);
+    void load();
+    void selectPage(int index);
+    bool previewKey(QKeyEvent *event);
+    void finishClosing();
+
     PrintOptions &options_;
+    QTabBar *tabs_ = nullptr;
+    QWidget *pages_[2] = {};
+    QCheckBox *check1_ = nullptr;
     QLineEdit *text1_ = nullptr;
     QLineEdit *text2_ = nullptr;
-    QCheckBox *check1_ = nullptr;
-    QTabBar *tabs_ = nullptr;
+    QLabel *label1_ = nullptr;
+    QLabel *label2_ = nullptr;
+    QPushButton *command1_ = nullptr;
+    QPushButton *cmdOK_ = nullptr;
+    // Set once the closing step has run, so a close that passes through both
+    // closeEvent() and done() reports closed() only once; cleared on show.
+    bool closingDone_ = false;
 };
 
 } // namespace sorvane
