@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace sorvane;
 using namespace sorvane::testing;
@@ -206,6 +207,20 @@ private slots:
         QVERIFY(!f.form->isSaved());
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(f.services.messages.size(), 2);
+
+        // A folder without write permission (root may write anywhere, so the
+        // check needs an ordinary user).
+        if (geteuid() != 0) {
+            const QString locked = dir.filePath("locked");
+            QVERIFY(QDir().mkpath(locked));
+            QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            f.services.fileAnswers.enqueue(locked + "/a.svd");
+            f.form->Save();
+            QVERIFY(!f.form->isSaved());
+            QCOMPARE(f.services.messages.size(), 3);
+            f.services.messages.removeLast();
+            QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
 
         f.services.fileAnswers.enqueue(QString()); // cancelled: nothing happens
         f.form->Save();
