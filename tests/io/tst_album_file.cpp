@@ -1,3 +1,4 @@
+#include "file_size_limit.h"
 #include "io/album_file.h"
 #include "model/number_text.h"
 
@@ -6,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -327,14 +327,8 @@ private slots:
         AlbumTable big;
         for (int i = 0; i < 200; ++i)
             big.appendPage();
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        setrlimit(RLIMIT_FSIZE, &small);
-        const AlbumFileError error = writeAlbumFile(path, sampleCover(), big);
-        setrlimit(RLIMIT_FSIZE, &old);
+        AlbumFileError error;
+        testing::withFileSizeLimit(4096, [&] { error = writeAlbumFile(path, sampleCover(), big); });
 
         QCOMPARE(error.kind, AlbumFileError::WriteFailed);
         QVERIFY(error.message().startsWith(QStringLiteral("the album cannot be saved: ")));

@@ -1,5 +1,6 @@
 // The album's life: start-up with and without an album, Save and Open with
 // their failures, New, and the exit question.
+#include "file_size_limit.h"
 #include "form_fixture.h"
 #include "io/album_file.h"
 
@@ -13,8 +14,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace sorvane;
@@ -195,15 +194,8 @@ private slots:
         const QByteArray before = fileBytes(path);
         for (int i = 0; i < 300; ++i)
             f.form->table().appendPage();
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 2048;
-        setrlimit(RLIMIT_FSIZE, &small);
         f.services.fileAnswers.enqueue(path);
-        f.form->Save();
-        setrlimit(RLIMIT_FSIZE, &old);
+        withFileSizeLimit(2048, [&] { f.form->Save(); });
         QVERIFY(!f.form->isSaved());
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(f.services.messages.size(), 2);
