@@ -1,14 +1,12 @@
 #include "ui/main/fonts.h"
 
-#include <QFont>
+#include "print/print_fonts.h"
 
 namespace sorvane {
 
 void registerFontSubstitutions()
 {
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    registerPrintFontSubstitutions();
 }
 
 } // namespace sorvane
