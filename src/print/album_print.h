@@ -1,0 +1,48 @@
+#pragma once
+
+#include "model/album_table.h"
+#include "model/cover_data.h"
+#include "print/photo_page.h"
+#include "print/print_surface.h"
+
+#include <QSize>
+#include <QStringList>
+
+#include <functional>
+
+namespace sorvane {
+
+// What a print job reads from the options when it starts.
+struct PrintSettings {
+    int topMargin = 0;  // whole millimetres; moves the pages to the right
+    int leftMargin = 0; // whole millimetres; moves the pages down
+    bool printNumbers = true;
+};
+
+// Photos print from their files at print quality: about 300 dpi for the
+// 120 x 87 mm photo box, never at full camera resolution.
+inline constexpr QSize kPrintPhotoPixels(1417, 1028);
+
+// Loads a photo for print; a null image (with the reason) when it cannot.
+using PrintPictureLoader = std::function<QImage(const QString &path, QString *error)>;
+// Told before each page is drawn (page 1..pages); returning false cancels
+// the job, which then ends its document cleanly.
+using PrintProgress = std::function<bool(int page, int pages)>;
+
+struct PrintReport {
+    QStringList missingPhotos; // photo paths that could not be loaded (printed without the photo)
+    bool cancelled = false;
+};
+
+// One copy of the whole album as one document: the cover, then pages 1 to
+// pageCount from the table. A page none of whose entries has a photo path
+// is not drawn, but the page break before it is still requested.
+PrintReport PrintAlbum(PrintSurface &surface, const CoverData &cover, const AlbumTable &table, int pageCount,
+                       const PrintSettings &settings, const PrintPictureLoader &loadPicture,
+                       const PrintProgress &progress = {});
+
+// The page on screen alone, as one document of one sheet, drawn whether or
+// not any slot has a photo path.
+void PrintCurrentPage(PrintSurface &surface, const std::array<PhotoSlot, 3> &pageSlots, const PrintSettings &settings);
+
+} // namespace sorvane

@@ -1,0 +1,146 @@
+// The page sequence of a whole-album print and of the single-page print.
+#include "model/number_text.h"
+#include "print/album_print.h"
+#include "recording_surface.h"
+
+#include <QTest>
+
+using namespace sorvane;
+
+namespace {
+
+QImage colour(QColor c)
+{
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(c);
+    return image;
+}
+
+// An album of `pages` pages; photo paths as given by row (1-based).
+AlbumTable album(int pages, const QHash<int, QString> &photos)
+{
+    AlbumTable table;
+    for (int p = 1; p < pages; ++p)
+        table.appendPage();
+    for (auto it = photos.cbegin(); it != photos.cend(); ++it)
+        table.setText(it.key(), AlbumTable::PhotoPath, it.value());
+    for (int r = 1; r <= table.count(); ++r)
+        table.setText(r, AlbumTable::Title, QStringLiteral("title %1").arg(r));
+    return table;
+}
+
+PrintPictureLoader pictures(const QHash<QString, QImage> &known, QStringList *asked = nullptr)
+{
+    return [known, asked](const QString &path, QString *error) {
+        if (asked)
+            asked->append(path);
+        if (!known.contains(path)) {
+            *error = QStringLiteral("missing");
+            return QImage();
+        }
+        return known.value(path);
+    };
+}
+
+} // namespace
+
+class TestAlbumPrint : public QObject {
+    Q_OBJECT
+
+private slots:
+    void coverThenPagesWithPhotos()
+    {
+        // Page 2 has no photo path: its page break is requested, nothing drawn.
+        const AlbumTable table = album(3, {{1, "/a.jpg"}, {9, "/c.jpg"}});
+        RecordingSurface surface;
+        QStringList asked;
+        const PrintReport report =
+            PrintAlbum(surface, CoverData{}, table, 3, PrintSettings{},
+                       pictures({{"/a.jpg", colour(Qt::red)}, {"/c.jpg", colour(Qt::blue)}}, &asked));
+        QVERIFY(report.missingPhotos.isEmpty());
+        QVERIFY(!report.cancelled);
+        QCOMPARE(asked, QStringList({"/a.jpg", "/c.jpg"}));
+        QCOMPARE(surface.callsStartingWith("new page").size(), 3); // after the cover, before pages 2 and 3
+        QCOMPARE(surface.calls.last(), QStringLiteral("end document"));
+
+        // Sheets: cover | page 1 | (empty) | page 3.
+        QList<QStringList> sheets{{}};
+        for (const QString &call : surface.calls) {
+            if (call == QLatin1String("new page"))
+                sheets.append(QStringList());
+            else
+                sheets.last().append(call);
+        }
+        QCOMPARE(sheets.size(), 4);
+        QVERIFY(sheets[1].contains("text 143.50 23.00 title 1"));
+        QVERIFY(sheets[1].contains("text 143.50 206.00 title 3")); // every slot of a drawn page
+        QVERIFY(sheets[1].contains("picture 8x6 #ff0000 19.50 11.00 120.00 87.00"));
+        QCOMPARE(sheets[2], QStringList());
+        QVERIFY(sheets[3].contains("picture 8x6 #0000ff 19.50 194.00 120.00 87.00"));
+        QVERIFY(sheets[3].contains("text 143.50 15.00 No. 7"));
+    }
+
+    void missingPhotosPrintWithoutThePicture()
+    {
+        const AlbumTable table = album(1, {{2, "/gone.jpg"}});
+        RecordingSurface surface;
+        const PrintReport report = PrintAlbum(surface, CoverData{}, table, 1, PrintSettings{}, pictures({}));
+        QCOMPARE(report.missingPhotos, QStringList{"/gone.jpg"});
+        QVERIFY(surface.callsStartingWith("picture").isEmpty());
+        QCOMPARE(surface.callsStartingWith("box").size(), 1 + 3); // the cover frame and three slot frames
+        QVERIFY(surface.calls.contains("text 143.50 115.00 title 2"));
+    }
+
+    void settingsReachEveryPage()
+    {
+        const AlbumTable table = album(2, {{1, "/a.jpg"}, {4, "/a.jpg"}});
+        RecordingSurface surface;
+        PrintAlbum(surface, CoverData{}, table, 2, PrintSettings{10, -5, false},
+                   pictures({{"/a.jpg", colour(Qt::red)}}));
+        // The cover's origin, then each photo page's (13.5 and 2 mm added).
+        QCOMPARE(surface.callsStartingWith("origin"),
+                 QStringList({"origin 10.00 -5.00", "origin 23.50 -3.00", "origin 23.50 -3.00"}));
+        QVERIFY(surface.callsStartingWith("text 143.50 15.00").isEmpty()); // no number labels
+    }
+
+    void rowsBeyondTheLastWholePageAreNotPrinted()
+    {
+        AlbumTable table = album(2, {{1, "/a.jpg"}});
+        table.appendEntry(numberText(7), QStringLiteral("orphan"), {}, QStringLiteral("/a.jpg"));
+        RecordingSurface surface;
+        PrintAlbum(surface, CoverData{}, table, 2, PrintSettings{}, pictures({{"/a.jpg", colour(Qt::red)}}));
+        QVERIFY(!surface.calls.join('\n').contains("orphan"));
+    }
+
+    void cancellingEndsTheDocument()
+    {
+        const AlbumTable table = album(3, {{1, "/a.jpg"}, {4, "/a.jpg"}, {7, "/a.jpg"}});
+        RecordingSurface surface;
+        QList<int> seen;
+        const PrintReport report = PrintAlbum(surface, CoverData{}, table, 3, PrintSettings{},
+                                              pictures({{"/a.jpg", colour(Qt::red)}}), [&seen](int page, int pages) {
+                                                  seen.append(page);
+                                                  return !(page == 2 && pages == 3);
+                                              });
+        QVERIFY(report.cancelled);
+        QCOMPARE(seen, QList<int>({1, 2}));
+        QCOMPARE(surface.callsStartingWith("picture").size(), 1); // page 1 only
+        QCOMPARE(surface.calls.last(), QStringLiteral("end document"));
+    }
+
+    void singlePageIsDrawnEvenWithoutPhotos()
+    {
+        std::array<PhotoSlot, 3> pageSlots;
+        for (int k = 0; k < 3; ++k)
+            pageSlots[size_t(k)].numberLabel = QStringLiteral("No. %1").arg(k + 4);
+        RecordingSurface surface;
+        PrintCurrentPage(surface, pageSlots, PrintSettings{0, 0, true});
+        QCOMPARE(surface.callsStartingWith("box").size(), 3);
+        QCOMPARE(surface.callsStartingWith("text 143.50 107.00"), QStringList{"text 143.50 107.00 No. 5"});
+        QVERIFY(surface.callsStartingWith("new page").isEmpty());
+        QCOMPARE(surface.calls.last(), QStringLiteral("end document"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlbumPrint)
+#include "tst_album_print.moc"
