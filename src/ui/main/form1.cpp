@@ -264,6 +264,10 @@ void Form1::buildMenus()
     addCommand(fileMenu_, QStringLiteral("test_print"), QStringLiteral("印刷(&P)..."),
                QKeySequence(Qt::CTRL | Qt::Key_P));
     addCommand(fileMenu_, QStringLiteral("print_setting"), QStringLiteral("プリンタ設定"), {});
+    connect(addCommand(fileMenu_, QStringLiteral("pdf_export"), QStringLiteral("PDFに出力(&E)..."), {}),
+            &QAction::triggered, this, [this] { exportPdf(); });
+    connect(addCommand(fileMenu_, QStringLiteral("print_preview"), QStringLiteral("印刷プレビュー(&V)..."), {}),
+            &QAction::triggered, this, [this] { printPreview(); });
     fileMenu_->addSeparator();
     addCommand(fileMenu_, QStringLiteral("oneprint_menu"), QStringLiteral("単一印刷(&T)"),
                QKeySequence(Qt::CTRL | Qt::Key_T));

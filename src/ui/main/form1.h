@@ -4,6 +4,7 @@
 #include "io/settings_files.h"
 #include "model/album_table.h"
 #include "platform/services.h"
+#include "print/album_print.h"
 #include "ui/dialogs/cover_dialog.h"
 #include "ui/dialogs/list_window.h"
 #include "ui/dialogs/options_dialog.h"
@@ -53,12 +54,17 @@ public:
     void Save();
     void editCover();
     void editOptions();
+    void exportPdf();
+    void printPreview();
 
     // Page display and selection.
     void ShowPage();
     void HighlightSlot(int slot);
     void updatePagePosition();
     void replaceAlbum(AlbumContents album);
+    PrintSettings printSettingsForJob();
+    PrintPictureLoader printPictureLoader() const;
+    void reportMissingPhotos(const QStringList &paths);
 
     // Commands.
     void LoadPhoto(int slot);

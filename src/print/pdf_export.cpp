@@ -1,0 +1,82 @@
+#include "print/pdf_export.h"
+
+#include "print/painter_print_surface.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace sorvane {
+
+namespace {
+
+constexpr int kPdfDpi = 600;
+
+// Draws into a PDF kept in memory, then writes it atomically, so a failed
+// export never leaves a half-written file behind.
+template <typename Draw> bool writePdf(const QString &pdfPath, QString *error, Draw &&draw)
+{
+    QSaveFile file(pdfPath);
+    if (pdfPath.isEmpty() || !file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = pdfPath.isEmpty() ? QStringLiteral("no file name given") : file.errorString();
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(kPdfDpi);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        writer.setCreator(QStringLiteral("Sorvane"));
+        QPainterPrintSurface surface(writer);
+        draw(surface);
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool exportAlbumPdf(const QString &pdfPath, const CoverData &cover, const AlbumTable &table, int pageCount,
+                    const PrintSettings &settings, const PrintPictureLoader &loadPicture, PrintReport *report,
+                    QString *error, const PrintProgress &progress)
+{
+    return writePdf(pdfPath, error, [&](PrintSurface &surface) {
+        const PrintReport done = PrintAlbum(surface, cover, table, pageCount, settings, loadPicture, progress);
+        if (report)
+            *report = done;
+    });
+}
+
+bool exportPagePdf(const QString &pdfPath, const AlbumTable &table, int page, const PrintSettings &settings,
+                   const PrintPictureLoader &loadPicture, PrintReport *report, QString *error)
+{
+    return writePdf(pdfPath, error, [&](PrintSurface &surface) {
+        std::array<PhotoSlot, 3> pageSlots;
+        PrintReport done;
+        for (int k = 0; k < 3; ++k) {
+            const int row = AlbumTable::RowOf(page, k);
+            if (row < 1 || row > table.count())
+                continue;
+            const PhotoEntry &e = table.entry(row);
+            PhotoSlot &slot = pageSlots[size_t(k)];
+            slot = PhotoSlot{QStringLiteral("No.") + e.number, e.title, e.comment, {}, !e.photoPath.isEmpty()};
+            if (slot.hasPhoto) {
+                QString why;
+                slot.picture = loadPicture ? loadPicture(e.photoPath, &why) : QImage();
+                if (slot.picture.isNull())
+                    done.missingPhotos.append(e.photoPath);
+            }
+        }
+        PrintCurrentPage(surface, pageSlots, settings);
+        if (report)
+            *report = done;
+    });
+}
+
+} // namespace sorvane

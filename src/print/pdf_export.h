@@ -1,0 +1,22 @@
+#pragma once
+
+#include "print/album_print.h"
+
+#include <QString>
+
+namespace sorvane {
+
+// Writes the whole album as a PDF, exactly as PrintAlbum prints it (cover
+// first), on A4 portrait with the given margins; line widths in device pixels
+// are taken at 600 dpi. Returns false, with the reason, when the file cannot
+// be written (nothing is left behind then).
+bool exportAlbumPdf(const QString &pdfPath, const CoverData &cover, const AlbumTable &table, int pageCount,
+                    const PrintSettings &settings, const PrintPictureLoader &loadPicture, PrintReport *report,
+                    QString *error, const PrintProgress &progress = {});
+
+// One page of the album alone, as the single-page print draws it, from the
+// table (photos loaded from their files).
+bool exportPagePdf(const QString &pdfPath, const AlbumTable &table, int page, const PrintSettings &settings,
+                   const PrintPictureLoader &loadPicture, PrintReport *report, QString *error);
+
+} // namespace sorvane
