@@ -1,0 +1,385 @@
+#include "app/cli.h"
+
+#include "io/album_file.h"
+#include "io/settings_files.h"
+#include "platform/app_paths.h"
+#include "platform/picture_loader.h"
+#include "print/album_print.h"
+#include "print/margins.h"
+#include "print/painter_print_surface.h"
+#include "print/pdf_export.h"
+#include "print/print_fonts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cstdio>
+#include <cstring>
+
+namespace sorvane {
+
+namespace {
+
+constexpr int kMaxCopies = 99;
+
+// Options that take a value, and those that stand alone.
+constexpr const char *kValueOptions[] = {"--export-pdf", "--page", "--printer", "--copies"};
+constexpr const char *kFlagOptions[] = {"--print", "--help", "--version"};
+
+void writeTo(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+void fail(const QString &message)
+{
+    writeTo(stderr, QStringLiteral("sorvane: ") + message + QLatin1Char('\n'));
+}
+
+QString versionText()
+{
+    return QStringLiteral("Sorvane %1.%2.%3")
+        .arg(SORVANE_VERSION_MAJOR)
+        .arg(SORVANE_VERSION_MINOR)
+        .arg(SORVANE_VERSION_PATCH);
+}
+
+bool isValueOption(const QString &name)
+{
+    for (const char *option : kValueOptions)
+        if (name == QLatin1String(option))
+            return true;
+    return false;
+}
+
+bool isFlagOption(const QString &name)
+{
+    for (const char *option : kFlagOptions)
+        if (name == QLatin1String(option))
+            return true;
+    return false;
+}
+
+// The print settings the editor starts with: print.ini from the program's
+// directory, else from the user's configuration directory.
+PrintSettings printSettingsFromIni()
+{
+    const PrintIni ini =
+        readPrintIni(locateSettingsFile(programDirectory(), userConfigDirectory(), QString::fromLatin1(kPrintIniName)));
+    PrintSettings settings;
+    settings.topMargin = marginFromText(ini.topMargin);
+    settings.leftMargin = marginFromText(ini.leftMargin);
+    settings.printNumbers = ini.numberPrintState == 1;
+    return settings;
+}
+
+bool loadAlbum(const QString &path, AlbumContents *album)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        fail(QStringLiteral("album file not found: %1").arg(path));
+        return false;
+    }
+    if (info.isDir()) {
+        fail(QStringLiteral("%1 is a folder, not an album file").arg(path));
+        return false;
+    }
+    AlbumReadResult result = readAlbumFile(path);
+    if (result.error.isError()) {
+        fail(QStringLiteral("cannot read the album %1: %2").arg(path, result.error.message()));
+        return false;
+    }
+    *album = std::move(result.album);
+    return true;
+}
+
+// The pages the album prints: the table's page count, and one page for an
+// album of fewer than three entries.
+int printedPageCount(const AlbumTable &table)
+{
+    const int pages = table.pageCount();
+    return pages == 0 && table.count() > 0 ? 1 : pages;
+}
+
+// Loads photos for print, a relative path taken from the album file's folder,
+// and keeps the reason for each photo that could not be loaded.
+class PhotoLoader {
+public:
+    explicit PhotoLoader(const QString &albumPath) : m_albumDir(QFileInfo(albumPath).absoluteDir()) {}
+
+    PrintPictureLoader loader()
+    {
+        return [this](const QString &path, QString *error) {
+            const QString file = QDir::isRelativePath(path) ? m_albumDir.filePath(path) : path;
+            QString why;
+            QImage picture = loadPicture(file, kPrintPhotoPixels, &why);
+            if (picture.isNull())
+                m_reasons.insert(path, why);
+            if (error)
+                *error = why;
+            return picture;
+        };
+    }
+
+    void listMissing(const PrintReport &report) const
+    {
+        QStringList missing = report.missingPhotos;
+        missing.removeDuplicates();
+        for (const QString &path : missing) {
+            const QString why = m_reasons.value(path);
+            fail(why.isEmpty() ? QStringLiteral("photo not printed: %1").arg(path)
+                               : QStringLiteral("photo not printed: %1 (%2)").arg(path, why));
+        }
+    }
+
+private:
+    QDir m_albumDir;
+    QHash<QString, QString> m_reasons;
+};
+
+int exportPdf(const CommandLine &line)
+{
+    AlbumContents album;
+    if (!loadAlbum(line.albumPath, &album))
+        return kExitFailed;
+    const int pages = printedPageCount(album.table);
+    int page = 0;
+    if (!line.pageText.isNull()) {
+        bool ok = false;
+        page = line.pageText.trimmed().toInt(&ok);
+        if (!ok) {
+            fail(QStringLiteral("--page: \"%1\" is not a page number").arg(line.pageText));
+            return kExitFailed;
+        }
+        if (page < 1 || page > pages) {
+            fail(pages == 0 ? QStringLiteral("--page: the album has no pages")
+                            : QStringLiteral("--page: page %1 is outside 1..%2").arg(page).arg(pages));
+            return kExitFailed;
+        }
+    }
+
+    registerPrintFontSubstitutions();
+    const PrintSettings settings = printSettingsFromIni();
+    PhotoLoader photos(line.albumPath);
+    PrintReport report;
+    QString error;
+    const bool written =
+        page > 0
+            ? exportPagePdf(line.pdfPath, album.table, page, settings, photos.loader(), &report, &error)
+            : exportAlbumPdf(line.pdfPath, album.cover, album.table, pages, settings, photos.loader(), &report, &error);
+    if (!written) {
+        fail(QStringLiteral("cannot write %1: %2").arg(line.pdfPath, error));
+        return kExitFailed;
+    }
+    photos.listMissing(report);
+    return kExitOk;
+}
+
+int printAlbum(const CommandLine &line)
+{
+    int copies = 1;
+    if (!line.copiesText.isNull()) {
+        bool ok = false;
+        copies = line.copiesText.trimmed().toInt(&ok);
+        if (!ok || copies < 1 || copies > kMaxCopies) {
+            fail(QStringLiteral("--copies: \"%1\" is not a number of copies from 1 to %2")
+                     .arg(line.copiesText)
+                     .arg(kMaxCopies));
+            return kExitFailed;
+        }
+    }
+    AlbumContents album;
+    if (!loadAlbum(line.albumPath, &album))
+        return kExitFailed;
+
+    const QString printerName = line.printerName.isEmpty() ? QPrinterInfo::defaultPrinterName() : line.printerName;
+    if (printerName.isEmpty()) {
+        fail(QStringLiteral("no printer: the system has no default printer (name one with --printer)"));
+        return kExitFailed;
+    }
+    if (!QPrinterInfo::availablePrinterNames().contains(printerName)) {
+        fail(QStringLiteral("printer not found: %1").arg(printerName));
+        return kExitFailed;
+    }
+
+    registerPrintFontSubstitutions();
+    const PrintSettings settings = printSettingsFromIni();
+    const int pages = printedPageCount(album.table);
+    PhotoLoader photos(line.albumPath);
+    PrintReport report;
+    // Each copy is a document of its own, so that the copies come out collated
+    // whatever the printer does with a copy count.
+    for (int copy = 0; copy < copies; ++copy) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPrinterName(printerName);
+        printer.setDocName(QFileInfo(line.albumPath).completeBaseName());
+        {
+            QPainterPrintSurface surface(printer);
+            report = PrintAlbum(surface, album.cover, album.table, pages, settings, photos.loader());
+        }
+        if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+            fail(QStringLiteral("printing on %1 failed").arg(printerName));
+            return kExitFailed;
+        }
+    }
+    photos.listMissing(report);
+    return kExitOk;
+}
+
+} // namespace
+
+bool isCommandLineJob(int argc, const char *const *argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QLatin1String("--"))
+            break;
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (isFlagOption(argument) || isValueOption(name))
+            return true;
+    }
+    return false;
+}
+
+bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *error)
+{
+    auto refuse = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    bool help = false;
+    bool version = false;
+    bool print = false;
+    QString exportPdf; // null while not given
+    CommandLine parsed;
+    QStringList albums;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            albums.append(argument);
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (isFlagOption(argument)) {
+            bool &flag = argument == QLatin1String("--help")      ? help
+                         : argument == QLatin1String("--version") ? version
+                                                                  : print;
+            if (flag)
+                return refuse(QStringLiteral("%1 is given twice").arg(argument));
+            flag = true;
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        if (!isValueOption(name))
+            return refuse(QStringLiteral("unknown option %1").arg(argument));
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else {
+            if (i + 1 >= arguments.size())
+                return refuse(QStringLiteral("%1 needs a value").arg(name));
+            value = arguments.at(++i);
+        }
+        if (value.isEmpty())
+            return refuse(QStringLiteral("%1 needs a value").arg(name));
+        QString &slot = name == QLatin1String("--export-pdf") ? exportPdf
+                        : name == QLatin1String("--page")     ? parsed.pageText
+                        : name == QLatin1String("--printer")  ? parsed.printerName
+                                                              : parsed.copiesText;
+        if (!slot.isNull())
+            return refuse(QStringLiteral("%1 is given twice").arg(name));
+        slot = value;
+    }
+
+    if (help) {
+        parsed.action = CommandLine::Help;
+    } else if (version) {
+        parsed.action = CommandLine::Version;
+    } else {
+        if (!exportPdf.isNull() && print)
+            return refuse(QStringLiteral("--export-pdf and --print cannot be used together"));
+        if (exportPdf.isNull() && !print)
+            return refuse(QStringLiteral("nothing to do: give --export-pdf or --print"));
+        if (print && !parsed.pageText.isNull())
+            return refuse(QStringLiteral("--page goes with --export-pdf only"));
+        if (!print && (!parsed.printerName.isNull() || !parsed.copiesText.isNull()))
+            return refuse(QStringLiteral("--printer and --copies go with --print only"));
+        if (albums.isEmpty())
+            return refuse(QStringLiteral("no album file given"));
+        if (albums.size() > 1)
+            return refuse(QStringLiteral("more than one album file given"));
+        parsed.action = print ? CommandLine::Print : CommandLine::ExportPdf;
+        parsed.pdfPath = exportPdf;
+        parsed.albumPath = albums.first();
+    }
+    *line = parsed;
+    return true;
+}
+
+QString commandLineUsage()
+{
+    return QStringLiteral(
+        "Usage: sorvane [ALBUM.svd]\n"
+        "       sorvane --export-pdf OUT.pdf [--page N] ALBUM.svd\n"
+        "       sorvane --print ALBUM.svd [--printer NAME] [--copies N]\n"
+        "       sorvane --help | --version\n"
+        "\n"
+        "Without these options the editor opens, with the album when one is named.\n"
+        "\n"
+        "  --export-pdf OUT.pdf  write the whole album, cover first, as a PDF file\n"
+        "  --page N              with --export-pdf: page N alone, as the page print draws it\n"
+        "  --print               print the whole album, cover first\n"
+        "  --printer NAME        with --print: the printer (default: the system's default printer)\n"
+        "  --copies N            with --print: N copies, each a document of its own (1 to 99, default 1)\n"
+        "  --help                show this text\n"
+        "  --version             show the version\n"
+        "\n"
+        "Margins and number printing are read from print.ini, as the editor does.\n"
+        "No display is needed.\n"
+        "\n"
+        "Exit status: 0 done (photos that could not be loaded are listed but do not\n"
+        "stop the job), 1 the job failed, 2 the command line is wrong.\n");
+}
+
+int runCommandLine(int argc, char **argv)
+{
+    // No window opens: a job runs on machines without a display as well.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sorvane"));
+
+    CommandLine line;
+    QString error;
+    if (!parseCommandLine(QCoreApplication::arguments().mid(1), &line, &error)) {
+        fail(error);
+        writeTo(stderr, commandLineUsage());
+        return kExitUsage;
+    }
+    switch (line.action) {
+    case CommandLine::Help:
+        writeTo(stdout, commandLineUsage());
+        return kExitOk;
+    case CommandLine::Version:
+        writeTo(stdout, versionText() + QLatin1Char('\n'));
+        return kExitOk;
+    case CommandLine::ExportPdf:
+        return exportPdf(line);
+    case CommandLine::Print:
+        return printAlbum(line);
+    }
+    return kExitUsage;
+}
+
+} // namespace sorvane
