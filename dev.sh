@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ git qt6-base-dev libwmf-dev libbenchmark-dev clang-format
-  fonts-ipafont-gothic fonts-ipafont-mincho adwaita-icon-theme poppler-utils)
+  fonts-ipafont-gothic fonts-ipafont-mincho adwaita-icon-theme poppler-utils libcups2-dev)
 
 install_packages() {
   local missing=() p
