@@ -2,13 +2,20 @@
 
 #include "platform/app_paths.h"
 #include "platform/filter_text.h"
+#include "print/painter_print_surface.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QUrl>
+
+#include <cups/cups.h>
 
 namespace sorvane {
 
@@ -118,6 +125,84 @@ QDate QtServices::localDate()
 ProgramVersion QtServices::version()
 {
     return {SORVANE_VERSION_MAJOR, SORVANE_VERSION_MINOR, SORVANE_VERSION_PATCH};
+}
+
+namespace {
+
+// The printer comes first among the bases, so it is made before the surface
+// that paints on it and outlives it: the surface ends the document in its
+// destructor.
+struct OwnedPrinter {
+    QPrinter printer{QPrinter::HighResolution};
+};
+
+class PrinterJobSurface : private OwnedPrinter, public QPainterPrintSurface {
+public:
+    PrinterJobSurface() : QPainterPrintSurface(printer) {}
+    QPrinter &device() { return printer; }
+};
+
+} // namespace
+
+QStringList QtServices::printerNames()
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+QString QtServices::defaultPrinterName()
+{
+    return QPrinterInfo::defaultPrinterName();
+}
+
+std::unique_ptr<PrintSurface> QtServices::beginPrintJob(const QString &printerName, const QString &documentName)
+{
+    if (printerName.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(printerName))
+        return nullptr;
+    auto job = std::make_unique<PrinterJobSurface>();
+    QPrinter &printer = job->device();
+    printer.setPrinterName(printerName);
+    printer.setDocName(documentName);
+    const QPageLayout layout = pageLayoutFor(printerName);
+    if (layout.isValid())
+        printer.setPageLayout(layout);
+    return job;
+}
+
+void QtServices::showPrinterProperties(const QString &printerName)
+{
+    if (printerName.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(printerName))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(printerName);
+    const QPageLayout layout = pageLayoutFor(printerName);
+    if (layout.isValid())
+        printer.setPageLayout(layout);
+    QPageSetupDialog dialog(&printer, QApplication::activeWindow());
+    if (dialog.exec() == QDialog::Accepted)
+        setPageLayoutFor(printerName, printer.pageLayout());
+}
+
+void QtServices::showPrinterSetup()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.exec();
+}
+
+void QtServices::setDefaultPrinter(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    // The user's default lives in ~/.cups/lpoptions, which every CUPS client
+    // reads; only a destination the scheduler (or lpoptions) knows is set.
+    const QByteArray destName = name.toUtf8();
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    if (cupsGetDest(destName.constData(), nullptr, count, dests)) {
+        cupsSetDefaultDest(destName.constData(), nullptr, count, dests);
+        cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests);
+    }
+    cupsFreeDests(count, dests);
 }
 
 DropData dropDataFrom(const QMimeData *mime)

@@ -3,6 +3,9 @@
 #include "platform/picture_cache.h"
 #include "platform/services.h"
 
+#include <QHash>
+#include <QPageLayout>
+
 class QMimeData;
 
 namespace sorvane {
@@ -27,6 +30,20 @@ public:
     QString settingsDirectory() override;
     QDate localDate() override;
     ProgramVersion version() override;
+    QStringList printerNames() override;
+    QString defaultPrinterName() override;
+    std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) override;
+    void showPrinterProperties(const QString &printerName) override;
+    void showPrinterSetup() override;
+    void setDefaultPrinter(const QString &name) override;
+
+    // The page layout chosen for a printer in its properties dialog, which
+    // this program's jobs on that printer use; invalid when none was chosen.
+    QPageLayout pageLayoutFor(const QString &printerName) const { return pageLayouts_.value(printerName); }
+    void setPageLayoutFor(const QString &printerName, const QPageLayout &layout)
+    {
+        pageLayouts_.insert(printerName, layout);
+    }
 
     PictureCache &pictureCache() { return pictures_; }
 
@@ -34,6 +51,7 @@ private:
     QString fileDialog(const FileDialogRequest &request, bool save);
 
     PictureCache pictures_;
+    QHash<QString, QPageLayout> pageLayouts_;
 };
 
 // The files of a drop (local files only; other URLs do not count as files).

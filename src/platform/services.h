@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // The desktop services the editor leans on, behind one interface: the Qt
 // implementation serves the real program, a scripted double serves the tests
@@ -13,6 +14,8 @@
 class QDialog;
 
 namespace sorvane {
+
+class PrintSurface;
 
 // A file dialog as the editor asks for it. The filter text is a sequence of
 // description and pattern pairs separated by '|' ("すべてのファイル (*.*)|*.*|
@@ -90,6 +93,24 @@ public:
     virtual QString settingsDirectory() = 0;
     virtual QDate localDate() = 0;
     virtual ProgramVersion version() = 0;
+
+    // Printers, named as the platform lists them.
+    // Every installed printer once, in the platform's order.
+    virtual QStringList printerNames() = 0;
+    // The user's default printer, or "" when there is none.
+    virtual QString defaultPrinterName() = 0;
+    // A surface for one print document on the named printer; the document
+    // goes to the printer when the surface ends it (or is destroyed). Null
+    // when no printer of that name is installed.
+    virtual std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) = 0;
+    // The printer's own settings for this program's documents (paper,
+    // orientation, margins), modal; they apply to later jobs on it.
+    virtual void showPrinterProperties(const QString &printerName) = 0;
+    // The system's printer set-up dialog, modal; nothing is read back.
+    virtual void showPrinterSetup() = 0;
+    // Makes the named printer the user's default, for other programs too. A
+    // name that is empty or names no printer changes nothing.
+    virtual void setDefaultPrinter(const QString &name) = 0;
 };
 
 } // namespace sorvane

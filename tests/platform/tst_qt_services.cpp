@@ -1,13 +1,25 @@
 // The Qt side of the desktop services: file dialog filters, the clipboard's
-// line ends and dropped file lists.
+// line ends, dropped file lists, and the printers: the user's default printer
+// as libcups keeps it in lpoptions.
 #include "platform/filter_text.h"
 #include "platform/qt_services.h"
 
+#include "print/print_surface.h"
+
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QMimeData>
+#include <QPrinterInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <cups/cups.h>
+#include <functional>
+#include <thread>
+#include <unistd.h>
 
 using namespace sorvane;
 
@@ -52,6 +64,99 @@ private slots:
         text.setText("just text");
         QVERIFY(!dropDataFrom(&text).hasFiles);
         QVERIFY(!dropDataFrom(nullptr).hasFiles);
+    }
+
+    void printersAsThePlatformListsThem()
+    {
+        QtServices services;
+        QCOMPARE(services.printerNames(), QPrinterInfo::availablePrinterNames());
+        QCOMPARE(services.defaultPrinterName(), QPrinterInfo::defaultPrinterName());
+        QVERIFY(!services.beginPrintJob(QStringLiteral("sorvane test: no such printer"), QStringLiteral("doc")));
+        QVERIFY(!services.beginPrintJob(QString(), QStringLiteral("doc")));
+        // Properties of a printer that does not exist open nothing (a dialog
+        // here would block the test).
+        services.showPrinterProperties(QStringLiteral("sorvane test: no such printer"));
+        QVERIFY(!services.pageLayoutFor(QStringLiteral("sorvane test: no such printer")).isValid());
+
+        const QStringList names = services.printerNames();
+        if (names.isEmpty())
+            QSKIP("no printer is installed, so no print job can be started");
+        std::unique_ptr<PrintSurface> job = services.beginPrintJob(names.constFirst(), QStringLiteral("doc"));
+        QVERIFY(job);
+    }
+
+    void defaultPrinterGoesToTheUsersLpoptions()
+    {
+        // libcups reads HOME and CUPS_SERVERROOT once per thread, at its
+        // first call there: every step with them changed runs on a thread of
+        // its own. The server root is a copy, so a run as root (which writes
+        // the server root's lpoptions, not the home's) writes nothing of the
+        // system's either.
+        QTemporaryDir home;
+        QTemporaryDir serverRoot;
+        QVERIFY(home.isValid() && serverRoot.isValid());
+        if (QFile::exists(QStringLiteral("/etc/cups/client.conf")))
+            QVERIFY(QFile::copy(QStringLiteral("/etc/cups/client.conf"), serverRoot.filePath("client.conf")));
+        const QByteArray oldHome = qgetenv("HOME");
+        const bool hadServerRoot = qEnvironmentVariableIsSet("CUPS_SERVERROOT");
+        const QByteArray oldServerRoot = qgetenv("CUPS_SERVERROOT");
+        const QByteArray oldLpdest = qgetenv("LPDEST");
+        const QByteArray oldPrinter = qgetenv("PRINTER");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            if (hadServerRoot)
+                qputenv("CUPS_SERVERROOT", oldServerRoot);
+            else
+                qunsetenv("CUPS_SERVERROOT");
+            if (!oldLpdest.isNull())
+                qputenv("LPDEST", oldLpdest);
+            if (!oldPrinter.isNull())
+                qputenv("PRINTER", oldPrinter);
+        });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("CUPS_SERVERROOT", QFile::encodeName(serverRoot.path()));
+        // These would name the user's default ahead of lpoptions.
+        qunsetenv("LPDEST");
+        qunsetenv("PRINTER");
+        const QString written = ::getuid() == 0 ? serverRoot.filePath("lpoptions") : home.filePath(".cups/lpoptions");
+        const auto onFreshThread = [](const std::function<void()> &work) { std::thread(work).join(); };
+
+        QtServices services;
+        onFreshThread([&] { services.setDefaultPrinter(QStringLiteral("sorvane-test-no-such-printer")); });
+        onFreshThread([&] { services.setDefaultPrinter(QString()); });
+        QVERIFY(!QFile::exists(written));
+        QVERIFY(!QFile::exists(home.filePath(".cups/lpoptions")));
+        QVERIFY(!QFile::exists(serverRoot.filePath("lpoptions")));
+
+        // A destination to make the default, other than the present default
+        // where there is a choice.
+        int count = 0;
+        QByteArray target;
+        onFreshThread([&] {
+            cups_dest_t *dests = nullptr;
+            count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+            for (int i = 0; i < count; ++i) {
+                if (!dests[i].instance && (target.isEmpty() || !dests[i].is_default))
+                    target = dests[i].name;
+            }
+            cupsFreeDests(count, dests);
+        });
+        if (count < 1 || target.isEmpty())
+            QSKIP("no CUPS scheduler with a print queue is reachable, so no printer can become the default");
+
+        onFreshThread([&] { services.setDefaultPrinter(QString::fromUtf8(target)); });
+        QFile options(written);
+        QVERIFY2(options.open(QIODevice::ReadOnly), qPrintable(written));
+        QVERIFY(options.readAll().split('\n').contains("Default " + target));
+        QByteArray seenDefault;
+        onFreshThread([&] {
+            cups_dest_t *dests = nullptr;
+            const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+            if (const cups_dest_t *dest = cupsGetDest(nullptr, nullptr, n, dests))
+                seenDefault = dest->name;
+            cupsFreeDests(n, dests);
+        });
+        QCOMPARE(seenDefault, target);
     }
 };
 

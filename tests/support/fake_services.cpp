@@ -1,6 +1,7 @@
 #include "fake_services.h"
 
 #include "platform/picture_loader.h"
+#include "recording_surface.h"
 
 #include <QDialog>
 
@@ -64,6 +65,103 @@ void FakeServices::setClipboardText(const QString &text)
 {
     clipboard = text;
     clipboardHoldsText = true;
+}
+
+namespace {
+
+// A recording surface that hands its calls to the job record as they come,
+// so the record is complete whenever the surface is dropped.
+class JobSurface : public RecordingSurface {
+public:
+    JobSurface(QList<FakeServices::PrintJob> &jobs, qsizetype index) : jobs_(jobs), index_(index) {}
+
+    void setMillimetres() override
+    {
+        record([&] { RecordingSurface::setMillimetres(); });
+    }
+    void setOrigin(double dx, double dy) override
+    {
+        record([&] { RecordingSurface::setOrigin(dx, dy); });
+    }
+    void setFontName(const QString &name) override
+    {
+        record([&] { RecordingSurface::setFontName(name); });
+    }
+    void setFontSize(double points) override
+    {
+        record([&] { RecordingSurface::setFontSize(points); });
+    }
+    void setFontBold(bool bold) override
+    {
+        record([&] { RecordingSurface::setFontBold(bold); });
+    }
+    void setLineWidth(int pixels) override
+    {
+        record([&] { RecordingSurface::setLineWidth(pixels); });
+    }
+    void drawText(double x, double y, const QString &text) override
+    {
+        record([&] { RecordingSurface::drawText(x, y, text); });
+    }
+    void drawLine(double x1, double y1, double x2, double y2) override
+    {
+        record([&] { RecordingSurface::drawLine(x1, y1, x2, y2); });
+    }
+    void drawBox(double x1, double y1, double x2, double y2) override
+    {
+        record([&] { RecordingSurface::drawBox(x1, y1, x2, y2); });
+    }
+    void drawPicture(const QImage &picture, double x, double y, double w, double h) override
+    {
+        record([&] { RecordingSurface::drawPicture(picture, x, y, w, h); });
+    }
+    void newPage() override
+    {
+        record([&] { RecordingSurface::newPage(); });
+    }
+    void endDocument() override
+    {
+        record([&] { RecordingSurface::endDocument(); });
+    }
+
+private:
+    template <typename Call> void record(Call call)
+    {
+        call();
+        if (index_ < jobs_.size()) // a test may have forgotten the jobs meanwhile
+            jobs_[index_].calls = calls;
+    }
+
+    QList<FakeServices::PrintJob> &jobs_;
+    qsizetype index_;
+};
+
+} // namespace
+
+std::unique_ptr<PrintSurface> FakeServices::beginPrintJob(const QString &printerName, const QString &documentName)
+{
+    printerCalls.append(QStringLiteral("begin job ") + printerName);
+    if (printerName.isEmpty() || !printers.contains(printerName))
+        return nullptr;
+    printJobs.append({printerName, documentName, {}});
+    return std::make_unique<JobSurface>(printJobs, printJobs.size() - 1);
+}
+
+void FakeServices::showPrinterProperties(const QString &printerName)
+{
+    printerCalls.append(QStringLiteral("properties ") + printerName);
+}
+
+void FakeServices::showPrinterSetup()
+{
+    printerCalls.append(QStringLiteral("printer setup"));
+}
+
+void FakeServices::setDefaultPrinter(const QString &name)
+{
+    printerCalls.append(QStringLiteral("set default ") + name);
+    if (!name.isEmpty() && printers.contains(name))
+        defaultPrinter = name;
 }
 
 QStringList FakeServices::takeMessageTexts()

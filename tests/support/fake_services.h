@@ -6,6 +6,7 @@
 #include <QList>
 #include <QQueue>
 #include <functional>
+#include <memory>
 
 namespace sorvane::testing {
 
@@ -41,6 +42,31 @@ public:
     QString settingsDir;
     QDate today{2026, 12, 6};
     ProgramVersion programVersion{1, 2, 3};
+
+    // Installed printers in the platform's order (names may repeat) and the
+    // user's default printer ("" = none).
+    QStringList printers;
+    QString defaultPrinter;
+    // One print document: where it went, its name, and every drawing call
+    // made on its surface, kept after the surface is gone.
+    struct PrintJob {
+        QString printerName;
+        QString documentName;
+        QStringList calls;
+    };
+    QList<PrintJob> printJobs;
+    // Printer calls, in order, as readable lines: "properties Name",
+    // "printer setup", "set default Name", "begin job Name" (also for a
+    // printer that does not exist, which gets no job).
+    QStringList printerCalls;
+
+    QStringList printerNames() override { return printers; }
+    QString defaultPrinterName() override { return defaultPrinter; }
+    std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) override;
+    void showPrinterProperties(const QString &printerName) override;
+    void showPrinterSetup() override;
+    // Sets the default only to a listed printer, as the platform does.
+    void setDefaultPrinter(const QString &name) override;
 
     QImage loadPicture(const QString &path, QSize size, QString *error) override;
     void preparePictures(const QStringList &paths, QSize size) override;
