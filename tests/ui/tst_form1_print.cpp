@@ -1,8 +1,11 @@
 // The PDF export of the main window.
 #include "form_fixture.h"
 
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 using namespace sorvane;
@@ -56,6 +59,62 @@ private slots:
         // The photo that could not be loaded is named after the job.
         QCOMPARE(f.services.messages.size(), 1);
         QVERIFY(f.services.messages[0].text.contains(dir.filePath("gone.jpg")));
+    }
+
+    void printDialogPrintsEachCopyOnThePickedPrinter()
+    {
+        FakeServices services;
+        services.printers = {"Office", "Site"};
+        services.defaultPrinter = "Office";
+        registerFontSubstitutions();
+        Form1 form(services);
+        form.startUp();
+        QCOMPARE(form.startupPrinter(), QStringLiteral("Office"));
+        form.table().setText(1, AlbumTable::Title, QStringLiteral("配筋"));
+        form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+        services.onModal = [](QDialog &dialog) {
+            if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
+                print->printerBox()->setCurrentText(QStringLiteral("Site"));
+                print->copiesBox()->setText(QStringLiteral("2"));
+                print->printButton()->click();
+            }
+        };
+        form.action("test_print")->trigger();
+        QCOMPARE(services.printJobs.size(), 2);
+        for (const FakeServices::PrintJob &job : services.printJobs) {
+            QCOMPARE(job.printerName, QStringLiteral("Site"));
+            QVERIFY(job.calls.join('\n').contains(QStringLiteral("工 事 写 真 帳")));
+            QVERIFY(job.calls.join('\n').contains(QStringLiteral("配筋")));
+            QCOMPARE(job.calls.last(), QStringLiteral("end document"));
+        }
+        QCOMPARE(form.currentPrinter(), QStringLiteral("Site"));
+        // The missing photo is named once, after both copies.
+        QCOMPARE(services.messages.size(), 1);
+        QVERIFY(services.messages[0].text.contains(dir.filePath("gone.jpg")));
+
+        // Exit leaves the start-up printer as the default.
+        QCloseEvent close;
+        QApplication::sendEvent(&form, &close);
+        QCOMPARE(services.printerCalls.last(), QStringLiteral("set default Office"));
+    }
+
+    void singlePagePrintsWhatTheSlotsShow()
+    {
+        FakeServices services;
+        services.printers = {"Office"};
+        services.defaultPrinter = "Office";
+        registerFontSubstitutions();
+        Form1 form(services);
+        form.startUp();
+        form.show();
+        form.titleBox(1)->setText(QStringLiteral("edited title"));
+        form.action("oneprint_menu")->trigger();
+        QCOMPARE(services.printJobs.size(), 1);
+        const QStringList &calls = services.printJobs[0].calls;
+        QCOMPARE(calls.filter(QStringLiteral("box ")).size(), 3); // three empty frames, no cover
+        QVERIFY(calls.contains(QStringLiteral("text 143.50 115.00 edited title")));
+        QVERIFY(calls.filter(QStringLiteral("picture")).isEmpty());
+        QVERIFY(calls.filter(QStringLiteral("new page")).isEmpty());
     }
 
     void failedExportIsReported()

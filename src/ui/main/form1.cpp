@@ -261,16 +261,19 @@ void Form1::buildMenus()
     QAction *printMenu = addCommand(fileMenu_, QStringLiteral("print_menu"), QStringLiteral("印刷(&P)..."), {});
     printMenu->setVisible(false);
     printMenu->setEnabled(false);
-    addCommand(fileMenu_, QStringLiteral("test_print"), QStringLiteral("印刷(&P)..."),
-               QKeySequence(Qt::CTRL | Qt::Key_P));
-    addCommand(fileMenu_, QStringLiteral("print_setting"), QStringLiteral("プリンタ設定"), {});
+    connect(addCommand(fileMenu_, QStringLiteral("test_print"), QStringLiteral("印刷(&P)..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_P)),
+            &QAction::triggered, this, [this] { showPrintDialog(); });
+    connect(addCommand(fileMenu_, QStringLiteral("print_setting"), QStringLiteral("プリンタ設定"), {}),
+            &QAction::triggered, this, [this] { printSetup(); });
     connect(addCommand(fileMenu_, QStringLiteral("pdf_export"), QStringLiteral("PDFに出力(&E)..."), {}),
             &QAction::triggered, this, [this] { exportPdf(); });
     connect(addCommand(fileMenu_, QStringLiteral("print_preview"), QStringLiteral("印刷プレビュー(&V)..."), {}),
             &QAction::triggered, this, [this] { printPreview(); });
     fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("oneprint_menu"), QStringLiteral("単一印刷(&T)"),
-               QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(addCommand(fileMenu_, QStringLiteral("oneprint_menu"), QStringLiteral("単一印刷(&T)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_T)),
+            &QAction::triggered, this, [this] { PrintCurrentPageCommand(); });
     fileMenu_->addSeparator();
     connect(addCommand(fileMenu_, QStringLiteral("option_edit"), QStringLiteral("オプション設定"),
                        QKeySequence(Qt::CTRL | Qt::Key_E)),
@@ -320,7 +323,6 @@ QAction *Form1::action(const QString &name) const
 
 void Form1::runToolbarKey(const QString &key)
 {
-    // The print keys are recognised here but do nothing yet.
     if (key == QLatin1String("newfile"))
         New();
     else if (key == QLatin1String("openfile"))
@@ -329,6 +331,10 @@ void Form1::runToolbarKey(const QString &key)
         Save();
     else if (key == QLatin1String("toppage"))
         editCover();
+    else if (key == QLatin1String("printall"))
+        showPrintDialog();
+    else if (key == QLatin1String("oneprint"))
+        PrintCurrentPageCommand();
     else if (key == QLatin1String("photo"))
         LoadPhoto(selectedSlot_);
     else if (key == QLatin1String("delete"))

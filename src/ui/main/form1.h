@@ -8,6 +8,7 @@
 #include "ui/dialogs/cover_dialog.h"
 #include "ui/dialogs/list_window.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/print_dialog.h"
 #include "ui/dialogs/zoom_view.h"
 
 #include <QMainWindow>
@@ -56,6 +57,12 @@ public:
     void editOptions();
     void exportPdf();
     void printPreview();
+    void showPrintDialog();
+    void PrintCurrentPageCommand();
+    void printSetup();
+    const QString &currentPrinter() const { return currentPrinter_; }
+    const QString &startupPrinter() const { return startupPrinter_; }
+    PrintDialog *printDialog() const { return dialog1_; }
 
     // Page display and selection.
     void ShowPage();
@@ -65,6 +72,7 @@ public:
     PrintSettings printSettingsForJob();
     PrintPictureLoader printPictureLoader() const;
     void reportMissingPhotos(const QStringList &paths);
+    void printAlbumCopies(int copies);
 
     // Commands.
     void LoadPhoto(int slot);
@@ -181,6 +189,9 @@ private:
     QPointer<CoverDialog> dialog_;
     QPointer<OptionsDialog> frmOptions_;
     QPointer<ListWindow> form2_;
+    QPointer<PrintDialog> dialog1_;
+    QString startupPrinter_;
+    QString currentPrinter_;
 };
 
 } // namespace sorvane

@@ -151,8 +151,12 @@ void Form1::closeEvent(QCloseEvent *event)
         form2_->hide();
     if (dialog_)
         dialog_->hide();
+    if (dialog1_)
+        dialog1_->hide();
     if (frmOptions_)
         frmOptions_->close();
+    // The default printer is left as it was when the program started.
+    services_.setDefaultPrinter(startupPrinter_);
     event->accept();
 }
 

@@ -48,6 +48,8 @@ QImage missingPhotoPicture(QSize size, const QString &path)
 
 void Form1::startUp()
 {
+    startupPrinter_ = services_.defaultPrinterName();
+    currentPrinter_ = startupPrinter_;
     saved_ = true;
     startupComplete_ = false;
     setWindowTitle(QStringLiteral("Sorvane"));

@@ -5,8 +5,10 @@
 #include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
 #include "ui/main/form1.h"
+#include "ui/main/photo_box.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -71,6 +73,61 @@ void Form1::exportPdf()
         return;
     }
     reportMissingPhotos(report.missingPhotos);
+}
+
+void Form1::printAlbumCopies(int copies)
+{
+    // Each copy is a document of its own, cover first.
+    QStringList missing;
+    for (int i = 0; i < copies; ++i) {
+        const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, QStringLiteral("Sorvane"));
+        if (!job) {
+            message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+            return;
+        }
+        const PrintReport report =
+            PrintAlbum(*job, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(), printPictureLoader());
+        for (const QString &path : report.missingPhotos) {
+            if (!missing.contains(path))
+                missing.append(path);
+        }
+    }
+    reportMissingPhotos(missing);
+}
+
+void Form1::showPrintDialog()
+{
+    if (!dialog1_) {
+        dialog1_ = new PrintDialog(services_, currentPrinter_, this);
+        connect(dialog1_, &PrintDialog::printRequested, this, [this](int copies) { printAlbumCopies(copies); });
+        // The close box discards the dialog; the next showing loads it afresh.
+        connect(dialog1_, &PrintDialog::closed, dialog1_, &QObject::deleteLater);
+    }
+    services_.runModal(*dialog1_);
+}
+
+void Form1::PrintCurrentPageCommand()
+{
+    // The slots print as they stand on screen; whether a slot has a photo is
+    // decided by its path in the table.
+    std::array<PhotoSlot, 3> pageSlots;
+    for (int k = 0; k < kSlots; ++k) {
+        const bool hasPhoto = !table_.text(rowOf(k), AlbumTable::PhotoPath).isEmpty();
+        pageSlots[size_t(k)] = PhotoSlot{text1_[size_t(k)]->text(), text2_[size_t(k)]->text(),
+                                         commentFromBox(text3_[size_t(k)]->toPlainText()),
+                                         hasPhoto ? image1_[size_t(k)]->picture() : QImage(), hasPhoto};
+    }
+    const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, QStringLiteral("Sorvane"));
+    if (!job) {
+        message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+        return;
+    }
+    PrintCurrentPage(*job, pageSlots, printSettingsForJob());
+}
+
+void Form1::printSetup()
+{
+    services_.showPrinterSetup();
 }
 
 void Form1::printPreview()
