@@ -16,7 +16,34 @@
 namespace sorvane {
 
 namespace {
+
 const QString kCrLf = QStringLiteral("\r\n");
+
+// Long jobs show their progress (after half a second) and can be cancelled
+// between pages; the main window's own progress bar is left alone.
+class JobProgress {
+public:
+    JobProgress(const QString &label, int pages, QWidget *owner)
+        : dialog_(label, QStringLiteral("キャンセル"), 0, pages, owner)
+    {
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+    }
+    ~JobProgress() { dialog_.reset(); }
+
+    PrintProgress callback()
+    {
+        return [this](int page, int) {
+            dialog_.setValue(page - 1);
+            return !dialog_.wasCanceled();
+        };
+    }
+    bool cancelled() const { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+};
+
 } // namespace
 
 PrintSettings Form1::printSettingsForJob()
@@ -54,20 +81,11 @@ void Form1::exportPdf()
     if (path.isEmpty())
         return;
 
-    // Long albums show their progress and can be cancelled between pages.
-    QProgressDialog progress(QStringLiteral("PDF に出力しています..."), QStringLiteral("キャンセル"), 0, pageCount(),
-                             this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    const auto onPage = [&progress](int page, int) {
-        progress.setValue(page - 1);
-        return !progress.wasCanceled();
-    };
+    JobProgress progress(QStringLiteral("PDF に出力しています..."), pageCount(), this);
     PrintReport report;
     QString error;
     const bool written = exportAlbumPdf(path, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
-                                        printPictureLoader(), &report, &error, onPage);
-    progress.reset();
+                                        printPictureLoader(), &report, &error, progress.callback());
     if (!written) {
         message(QStringLiteral("PDF ファイルを保存できませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf + error);
         return;
@@ -79,14 +97,15 @@ void Form1::printAlbumCopies(int copies)
 {
     // Each copy is a document of its own, cover first.
     QStringList missing;
-    for (int i = 0; i < copies; ++i) {
+    JobProgress progress(QStringLiteral("印刷しています..."), pageCount(), this);
+    for (int i = 0; i < copies && !progress.cancelled(); ++i) {
         const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, QStringLiteral("Sorvane"));
         if (!job) {
             message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
             return;
         }
-        const PrintReport report =
-            PrintAlbum(*job, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(), printPictureLoader());
+        const PrintReport report = PrintAlbum(*job, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
+                                              printPictureLoader(), progress.callback());
         for (const QString &path : report.missingPhotos) {
             if (!missing.contains(path))
                 missing.append(path);
