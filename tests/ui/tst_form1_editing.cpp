@@ -1,5 +1,6 @@
 // Titles and comments, insert, cut out and delete, and the text commands.
 #include "form_fixture.h"
+#include "io/album_file.h"
 
 #include <QToolButton>
 
@@ -79,6 +80,22 @@ private slots:
         QCOMPARE(f.form->table().count(), 6);
         QCOMPARE(f.title(4), QStringLiteral("Z"));
         QCOMPARE(f.form->table().text(4, AlbumTable::Number), QStringLiteral(" 4"));
+    }
+
+    void theAlbumStopsGrowingAtItsLimit()
+    {
+        FormFixture f;
+        AlbumTable &t = f.form->table();
+        while (t.count() + 3 <= kMaxAlbumEntries)
+            t.appendPage();
+        t.setText(t.count(), AlbumTable::Title, QStringLiteral("last"));
+        f.form->pageSpinner()->setMaximum(t.pageCount());
+        const int rows = t.count();
+        f.form->InsertEntry();
+        QCOMPARE(t.count(), rows);
+        QCOMPARE(f.title(rows), QStringLiteral("last")); // refused, not lost
+        QCOMPARE(f.services.takeMessageTexts(),
+                 QStringList{QStringLiteral("写真帳の写真は %1 件までです。").arg(kMaxAlbumEntries)});
     }
 
     void insertOnAnEmptyLastRowMovesNothing()

@@ -150,6 +150,7 @@ private:
     QString resolvePhotoPath(const QString &photoPath) const;
     void prepareNeighbourPages();
     void GrowIfLastSlot(int slot);
+    bool appendPageWithinLimit();
     void placePhoto(int slot, const QString &path, const QImage &picture);
     void updateNumberLabelsFromPageBox();
     void afterPageRelease();

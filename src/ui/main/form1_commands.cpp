@@ -74,22 +74,32 @@ void Form1::DropPhoto(int slot, const DropData &data)
     saved_ = false;
 }
 
+bool Form1::appendPageWithinLimit()
+{
+    // An album file holds at most kMaxAlbumEntries entries; growing past that
+    // would give an album that could be saved but never opened again.
+    if (table_.count() + kSlots > kMaxAlbumEntries) {
+        message(QStringLiteral("写真帳の写真は %1 件までです。").arg(kMaxAlbumEntries));
+        return false;
+    }
+    table_.appendPage();
+    upDown1_->setMaximum(table_.pageCount());
+    return true;
+}
+
 void Form1::GrowIfLastSlot(int slot)
 {
     if (slot != kSlots - 1 || text4_->text().toInt() != pageCount())
         return;
-    table_.appendPage();
-    upDown1_->setMaximum(table_.pageCount());
+    appendPageWithinLimit();
 }
 
 void Form1::InsertEntry()
 {
     // The shift writes over the last row; when that row holds anything, the
     // album first grows by a page so that nothing is lost.
-    if (!table_.entry(table_.count()).isEmpty()) {
-        table_.appendPage();
-        upDown1_->setMaximum(table_.pageCount());
-    }
+    if (!table_.entry(table_.count()).isEmpty() && !appendPageWithinLimit())
+        return; // nothing moves, so nothing is lost
     const int n = table_.count();
     const int s = rowOf(selectedSlot_);
     for (int r = n - 1; r >= s; --r)
