@@ -110,12 +110,12 @@ int printedPageCount(const AlbumTable &table)
 // and keeps the reason for each photo that could not be loaded.
 class PhotoLoader {
 public:
-    explicit PhotoLoader(const QString &albumPath) : m_albumDir(QFileInfo(albumPath).absoluteDir()) {}
+    explicit PhotoLoader(const QString &albumPath) : m_albumPath(albumPath) {}
 
     PrintPictureLoader loader()
     {
         return [this](const QString &path, QString *error) {
-            const QString file = QDir::isRelativePath(path) ? m_albumDir.filePath(path) : path;
+            const QString file = resolvePhotoPath(m_albumPath, path);
             QString why;
             QImage picture = loadPicture(file, kPrintPhotoPixels, &why);
             if (picture.isNull())
@@ -138,7 +138,7 @@ public:
     }
 
 private:
-    QDir m_albumDir;
+    QString m_albumPath;
     QHash<QString, QString> m_reasons;
 };
 

@@ -2,6 +2,8 @@
 
 #include "text/cp932.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace sorvane {
@@ -200,6 +202,13 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
     if (encoding)
         *encoding = exact ? TextEncoding::Cp932 : TextEncoding::Utf8;
     return out;
+}
+
+QString resolvePhotoPath(const QString &albumPath, const QString &photoPath)
+{
+    if (photoPath.isEmpty() || !QDir::isRelativePath(photoPath) || albumPath.isEmpty())
+        return photoPath;
+    return QFileInfo(albumPath).absoluteDir().filePath(photoPath);
 }
 
 AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table)

@@ -66,6 +66,11 @@ AlbumReadResult readAlbumFile(const QString &path);
 // the layout of the file.
 QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextEncoding *encoding = nullptr);
 
+// The file a photo path names: a relative path is taken from the album
+// file's folder (so an album moved with its photos keeps working); an
+// absolute path, or any path of an album not yet saved, stands as it is.
+QString resolvePhotoPath(const QString &albumPath, const QString &photoPath);
+
 // Writes the album atomically: on failure the previous file is left as it was.
 AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table);
 

@@ -253,6 +253,14 @@ private slots:
         QCOMPARE(r.album.table.text(2, AlbumTable::Title), QStringLiteral("\u30FB"));
     }
 
+    void photoPathsRelativeToTheAlbum()
+    {
+        QCOMPARE(resolvePhotoPath("/jobs/a/album.svd", "photos/1.jpg"), QStringLiteral("/jobs/a/photos/1.jpg"));
+        QCOMPARE(resolvePhotoPath("/jobs/a/album.svd", "/abs/1.jpg"), QStringLiteral("/abs/1.jpg"));
+        QCOMPARE(resolvePhotoPath(QString(), "photos/1.jpg"), QStringLiteral("photos/1.jpg"));
+        QCOMPARE(resolvePhotoPath("/jobs/a/album.svd", QString()), QString());
+    }
+
     void savesAndOpensFiles()
     {
         const QString path = dir.filePath(QStringLiteral("album.svd"));

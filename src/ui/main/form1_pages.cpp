@@ -217,9 +217,7 @@ void Form1::StoreComment(int slot)
 
 QString Form1::resolvePhotoPath(const QString &photoPath) const
 {
-    if (photoPath.isEmpty() || !QDir::isRelativePath(photoPath) || albumPath_.isEmpty())
-        return photoPath;
-    return QFileInfo(albumPath_).dir().filePath(photoPath);
+    return sorvane::resolvePhotoPath(albumPath_, photoPath);
 }
 
 QImage Form1::pictureFor(const QString &photoPath, QString *error)
