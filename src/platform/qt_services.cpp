@@ -189,6 +189,24 @@ void QtServices::showPrinterSetup()
     dialog.exec();
 }
 
+std::optional<SystemPrintChoice> QtServices::showSystemPrintDialog(const QString &printerName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::availablePrinterNames().contains(printerName)) {
+        printer.setPrinterName(printerName);
+        const QPageLayout layout = pageLayoutFor(printerName);
+        if (layout.isValid())
+            printer.setPageLayout(layout);
+    }
+    printer.setFromTo(1, 1);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setMinMax(1, 10);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return SystemPrintChoice{printer.printerName(), printer.copyCount()};
+}
+
 void QtServices::setDefaultPrinter(const QString &name)
 {
     if (name.isEmpty())

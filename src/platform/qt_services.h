@@ -34,7 +34,9 @@ public:
     QString defaultPrinterName() override;
     std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) override;
     void showPrinterProperties(const QString &printerName) override;
+    QPageLayout printerPageLayout(const QString &printerName) override { return pageLayoutFor(printerName); }
     void showPrinterSetup() override;
+    std::optional<SystemPrintChoice> showSystemPrintDialog(const QString &printerName) override;
     void setDefaultPrinter(const QString &name) override;
 
     // The page layout chosen for a printer in its properties dialog, which

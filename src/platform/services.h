@@ -3,10 +3,12 @@
 #include <QDate>
 
 #include <QImage>
+#include <QPageLayout>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 // The desktop services the editor leans on, behind one interface: the Qt
 // implementation serves the real program, a scripted double serves the tests
@@ -47,6 +49,12 @@ struct MessageRequest {
 struct DropData {
     bool hasFiles = false;
     QStringList paths;
+};
+
+// What the user chose in the system print dialog.
+struct SystemPrintChoice {
+    QString printerName;
+    int copies = 1;
 };
 
 struct ProgramVersion {
@@ -106,8 +114,14 @@ public:
     // The printer's own settings for this program's documents (paper,
     // orientation, margins), modal; they apply to later jobs on it.
     virtual void showPrinterProperties(const QString &printerName) = 0;
+    // The page layout chosen for a printer in its properties dialog, which
+    // this program's documents on it use; invalid while none was chosen.
+    virtual QPageLayout printerPageLayout(const QString &printerName) = 0;
     // The system's printer set-up dialog, modal; nothing is read back.
     virtual void showPrinterSetup() = 0;
+    // The system print dialog, modal, opened on the named printer, with page
+    // numbers 1 to 10 and no "selection" choice; empty when cancelled.
+    virtual std::optional<SystemPrintChoice> showSystemPrintDialog(const QString &printerName) = 0;
     // Makes the named printer the user's default, for other programs too. A
     // name that is empty or names no printer changes nothing.
     virtual void setDefaultPrinter(const QString &name) = 0;

@@ -19,7 +19,6 @@
 #include <cups/cups.h>
 #include <functional>
 #include <thread>
-#include <unistd.h>
 
 using namespace sorvane;
 
@@ -118,13 +117,11 @@ private slots:
         // These would name the user's default ahead of lpoptions.
         qunsetenv("LPDEST");
         qunsetenv("PRINTER");
-        const QString written = ::getuid() == 0 ? serverRoot.filePath("lpoptions") : home.filePath(".cups/lpoptions");
         const auto onFreshThread = [](const std::function<void()> &work) { std::thread(work).join(); };
 
         QtServices services;
         onFreshThread([&] { services.setDefaultPrinter(QStringLiteral("sorvane-test-no-such-printer")); });
         onFreshThread([&] { services.setDefaultPrinter(QString()); });
-        QVERIFY(!QFile::exists(written));
         QVERIFY(!QFile::exists(home.filePath(".cups/lpoptions")));
         QVERIFY(!QFile::exists(serverRoot.filePath("lpoptions")));
 
@@ -145,6 +142,10 @@ private slots:
             QSKIP("no CUPS scheduler with a print queue is reachable, so no printer can become the default");
 
         onFreshThread([&] { services.setDefaultPrinter(QString::fromUtf8(target)); });
+        // The user's file (libcups 2.4 writes it for root too; older ones
+        // wrote root's into the server root).
+        const QString written = QFile::exists(home.filePath(".cups/lpoptions")) ? home.filePath(".cups/lpoptions")
+                                                                                : serverRoot.filePath("lpoptions");
         QFile options(written);
         QVERIFY2(options.open(QIODevice::ReadOnly), qPrintable(written));
         QVERIFY(options.readAll().split('\n').contains("Default " + target));

@@ -157,6 +157,12 @@ void FakeServices::showPrinterSetup()
     printerCalls.append(QStringLiteral("printer setup"));
 }
 
+std::optional<SystemPrintChoice> FakeServices::showSystemPrintDialog(const QString &printerName)
+{
+    printerCalls.append(QStringLiteral("system print dialog ") + printerName);
+    return systemPrintAnswers.isEmpty() ? std::nullopt : systemPrintAnswers.dequeue();
+}
+
 void FakeServices::setDefaultPrinter(const QString &name)
 {
     printerCalls.append(QStringLiteral("set default ") + name);

@@ -56,7 +56,8 @@ public:
     };
     QList<PrintJob> printJobs;
     // Printer calls, in order, as readable lines: "properties Name",
-    // "printer setup", "set default Name", "begin job Name" (also for a
+    // "printer setup", "system print dialog Name", "set default Name",
+    // "begin job Name" (also for a
     // printer that does not exist, which gets no job).
     QStringList printerCalls;
 
@@ -65,6 +66,12 @@ public:
     std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) override;
     void showPrinterProperties(const QString &printerName) override;
     void showPrinterSetup() override;
+    // Answers of the next system print dialogs (nullopt = cancelled; none
+    // queued = cancelled), and page layouts chosen per printer.
+    QQueue<std::optional<SystemPrintChoice>> systemPrintAnswers;
+    QHash<QString, QPageLayout> pageLayouts;
+    QPageLayout printerPageLayout(const QString &printerName) override { return pageLayouts.value(printerName); }
+    std::optional<SystemPrintChoice> showSystemPrintDialog(const QString &printerName) override;
     // Sets the default only to a listed printer, as the platform does.
     void setDefaultPrinter(const QString &name) override;
 

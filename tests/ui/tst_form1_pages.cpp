@@ -247,6 +247,19 @@ private slots:
         QCOMPARE(placeholder.size(), f.form->slotPictureSize());
         QCOMPARE(f.photo(7), QStringLiteral("/gone/c.jpg"));
         QVERIFY(f.services.messages.isEmpty());
+
+        // An album opened through the dialog from another folder finds its
+        // relative photos there, not beside the command line's file.
+        QTemporaryDir other;
+        AlbumTable moved;
+        moved.reset();
+        moved.setText(1, AlbumTable::PhotoPath, "photos/a.jpg");
+        QVERIFY(!writeAlbumFile(other.filePath("moved.svd"), CoverData{}, moved).isError());
+        f.services.pictures.insert(other.filePath("photos/a.jpg"), solid(Qt::green));
+        f.services.fileAnswers.enqueue(other.filePath("moved.svd"));
+        f.form->Open();
+        QCOMPARE(f.form->photoBox(0)->picture().pixelColor(5, 5), QColor(Qt::green));
+        QCOMPARE(f.form->albumPath(), album); // the command line's file stays the one Save proposes
     }
 
     void zoomViewShowsTheSelectedPhoto()

@@ -1,5 +1,6 @@
 // The PDF export of the main window.
 #include "form_fixture.h"
+#include "io/album_file.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -115,6 +116,66 @@ private slots:
         QVERIFY(calls.contains(QStringLiteral("text 143.50 115.00 edited title")));
         QVERIFY(calls.filter(QStringLiteral("picture")).isEmpty());
         QVERIFY(calls.filter(QStringLiteral("new page")).isEmpty());
+    }
+
+    void hiddenPrintMenuPrintsThroughTheSystemDialog()
+    {
+        FakeServices services;
+        services.printers = {"Office", "Site"};
+        services.defaultPrinter = "Office";
+        registerFontSubstitutions();
+        Form1 form(services);
+        form.startUp();
+        QAction *item = form.action("print_menu");
+        QVERIFY(!item->isVisible() && !item->isEnabled());
+        form.table().setText(1, AlbumTable::Title, QStringLiteral("配筋"));
+        form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+
+        // Cancelled: nothing printed, nothing said.
+        services.systemPrintAnswers.enqueue(std::nullopt);
+        form.PrintMenuCommand();
+        QCOMPARE(services.printerCalls, QStringList{"system print dialog Office"});
+        QVERIFY(services.printJobs.isEmpty());
+        QVERIFY(services.messages.isEmpty());
+
+        // Three copies on the printer picked there: three documents.
+        services.systemPrintAnswers.enqueue(SystemPrintChoice{"Site", 3});
+        form.PrintMenuCommand();
+        QCOMPARE(services.printJobs.size(), 3);
+        for (const FakeServices::PrintJob &job : services.printJobs) {
+            QCOMPARE(job.printerName, QStringLiteral("Site"));
+            QVERIFY(job.calls.join('\n').contains(QStringLiteral("工 事 写 真 帳")));
+            QVERIFY(job.calls.join('\n').contains(QStringLiteral("配筋")));
+        }
+        QCOMPARE(form.currentPrinter(), QStringLiteral("Site"));
+
+        // A printer this program cannot list leaves the current one.
+        services.systemPrintAnswers.enqueue(SystemPrintChoice{"Elsewhere", 1});
+        form.PrintMenuCommand();
+        QCOMPARE(services.printJobs.size(), 4);
+        QCOMPARE(services.printJobs.last().printerName, QStringLiteral("Site"));
+    }
+
+    void printJobsAreNamedAfterTheAlbumFile()
+    {
+        FakeServices services;
+        services.printers = {"Office"};
+        services.defaultPrinter = "Office";
+        registerFontSubstitutions();
+        Form1 form(services);
+        form.startUp();
+        form.action("oneprint_menu")->trigger();
+        QCOMPARE(services.printJobs.last().documentName, QStringLiteral("Sorvane"));
+
+        AlbumContents album;
+        album.table.reset();
+        const QString path = dir.filePath("橋梁補修.svd");
+        QVERIFY(!writeAlbumFile(path, album.cover, album.table).isError());
+        services.fileAnswers.enqueue(path);
+        form.Open();
+        QVERIFY2(services.messages.isEmpty(), qPrintable(services.takeMessageTexts().join('\n')));
+        form.action("oneprint_menu")->trigger();
+        QCOMPARE(services.printJobs.last().documentName, QStringLiteral("橋梁補修"));
     }
 
     void failedExportIsReported()

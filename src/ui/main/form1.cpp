@@ -261,6 +261,7 @@ void Form1::buildMenus()
     QAction *printMenu = addCommand(fileMenu_, QStringLiteral("print_menu"), QStringLiteral("印刷(&P)..."), {});
     printMenu->setVisible(false);
     printMenu->setEnabled(false);
+    connect(printMenu, &QAction::triggered, this, [this] { PrintMenuCommand(); });
     connect(addCommand(fileMenu_, QStringLiteral("test_print"), QStringLiteral("印刷(&P)..."),
                        QKeySequence(Qt::CTRL | Qt::Key_P)),
             &QAction::triggered, this, [this] { showPrintDialog(); });

@@ -60,6 +60,9 @@ public:
     void showPrintDialog();
     void PrintCurrentPageCommand();
     void printSetup();
+    // Prints the album through the system print dialog (the command is never
+    // offered in the menu).
+    void PrintMenuCommand();
     const QString &currentPrinter() const { return currentPrinter_; }
     const QString &startupPrinter() const { return startupPrinter_; }
     PrintDialog *printDialog() const { return dialog1_; }
@@ -73,6 +76,7 @@ public:
     PrintPictureLoader printPictureLoader() const;
     void reportMissingPhotos(const QStringList &paths);
     void printAlbumCopies(int copies);
+    QString printJobName() const;
 
     // Commands.
     void LoadPhoto(int slot);
@@ -164,6 +168,11 @@ private:
     bool saved_ = true;
     bool startupComplete_ = false;
     bool commandLineOpen_ = false;
+    // The file the album in hand was last read from or written to (the album
+    // path above only ever holds the command line's file). Relative photo
+    // paths resolve against its folder, as they will when it is reopened,
+    // and print jobs are named after it.
+    QString albumFile_;
     QString albumPath_;
 
     QWidget *surface_ = nullptr;

@@ -102,6 +102,7 @@ void Form1::Open()
         message(openFailureMessage(source, read.error));
         return;
     }
+    albumFile_ = source;
     replaceAlbum(std::move(read.album));
 }
 
@@ -132,6 +133,7 @@ void Form1::Save()
         message(saveFailureMessage(destination, error));
         return;
     }
+    albumFile_ = destination;
     saved_ = true;
 }
 

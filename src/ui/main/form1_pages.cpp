@@ -217,7 +217,7 @@ void Form1::StoreComment(int slot)
 
 QString Form1::resolvePhotoPath(const QString &photoPath) const
 {
-    return sorvane::resolvePhotoPath(albumPath_, photoPath);
+    return sorvane::resolvePhotoPath(albumFile_.isEmpty() ? albumPath_ : albumFile_, photoPath);
 }
 
 QImage Form1::pictureFor(const QString &photoPath, QString *error)

@@ -7,6 +7,8 @@
 #include "ui/main/form1.h"
 #include "ui/main/photo_box.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
@@ -99,7 +101,7 @@ void Form1::printAlbumCopies(int copies)
     QStringList missing;
     JobProgress progress(QStringLiteral("印刷しています..."), pageCount(), this);
     for (int i = 0; i < copies && !progress.cancelled(); ++i) {
-        const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, QStringLiteral("Sorvane"));
+        const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
         if (!job) {
             message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
             return;
@@ -136,7 +138,7 @@ void Form1::PrintCurrentPageCommand()
                                          commentFromBox(text3_[size_t(k)]->toPlainText()),
                                          hasPhoto ? image1_[size_t(k)]->picture() : QImage(), hasPhoto};
     }
-    const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, QStringLiteral("Sorvane"));
+    const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
     if (!job) {
         message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
         return;
@@ -149,9 +151,36 @@ void Form1::printSetup()
     services_.showPrinterSetup();
 }
 
+void Form1::PrintMenuCommand()
+{
+    const std::optional<SystemPrintChoice> choice = services_.showSystemPrintDialog(currentPrinter_);
+    if (!choice)
+        return;
+    // The printer picked in the dialog is the one the user means to print on.
+    if (services_.printerNames().contains(choice->printerName))
+        currentPrinter_ = choice->printerName;
+    QCoreApplication::processEvents();
+    printAlbumCopies(choice->copies);
+}
+
+// The name a print job has in the printer's queue: the album file's name.
+QString Form1::printJobName() const
+{
+    const QString name = QFileInfo(albumFile_).completeBaseName();
+    return name.isEmpty() ? QStringLiteral("Sorvane") : name;
+}
+
 void Form1::printPreview()
 {
+    // The document the current printer would get, on its own page layout.
     QPrinter printer(QPrinter::HighResolution);
+    if (services_.printerNames().contains(currentPrinter_)) {
+        printer.setPrinterName(currentPrinter_);
+        const QPageLayout layout = services_.printerPageLayout(currentPrinter_);
+        if (layout.isValid())
+            printer.setPageLayout(layout);
+    }
+    printer.setDocName(printJobName());
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
     QStringList missing;
