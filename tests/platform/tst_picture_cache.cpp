@@ -17,31 +17,18 @@ using namespace sorvane;
 
 namespace {
 
-// A JPEG of its own look for every seed: a gradient with a seed-coloured band.
+// A JPEG of its own colour for every seed, padded after the end marker to a
+// round length, so that photos can replace each other without changing the
+// file size.
 QByteArray photoBytes(int seed)
 {
-    const QSize size(160, 120);
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y,
-                           qRgb((x * 255 / size.width() + seed * 37) & 0xFF, y * 255 / size.height(),
-                                (y / 8 + seed) % 5 == 0 ? 255 : (seed * 53) & 0xFF));
-    }
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv(seed * 29 % 360, 255, 255));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", 90);
-    // Padded after the end marker to a round length, so that photos can
-    // replace each other without changing the file size.
-    bytes.append(QByteArray(16384 - bytes.size() % 16384, '\0'));
-    return bytes;
-}
-
-bool setModified(const QString &path, const QDateTime &time)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.setFileTime(time, QFileDevice::FileModificationTime);
+    return bytes + QByteArray(16384 - bytes.size() % 16384, '\0');
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -57,17 +44,11 @@ struct Loaded {
     bool operator==(const Loaded &) const = default;
 };
 
-Loaded viaLoader(const QString &path, QSize size)
+// The picture from the cache, or from loadPicture() without one.
+Loaded load(const QString &path, QSize size, PictureCache *cache = nullptr)
 {
     Loaded loaded;
-    loaded.image = loadPicture(path, size, &loaded.error);
-    return loaded;
-}
-
-Loaded viaCache(PictureCache &cache, const QString &path, QSize size)
-{
-    Loaded loaded;
-    loaded.image = cache.picture(path, size, &loaded.error);
+    loaded.image = cache ? cache->picture(path, size, &loaded.error) : loadPicture(path, size, &loaded.error);
     return loaded;
 }
 
@@ -87,30 +68,6 @@ struct Album {
     }
 };
 
-// Loads as loadPicture() does, but each call first reports that it started
-// and waits until the test opens the gate.
-struct Gate {
-    QSemaphore started;
-    QSemaphore open;
-    std::mutex mutex;
-    QStringList calls; // file names
-
-    PictureCache::Loader loader()
-    {
-        return [this](const QString &path, QSize size, QString *error) {
-            {
-                std::lock_guard lock(mutex);
-                calls.append(QFileInfo(path).fileName());
-            }
-            started.release();
-            open.acquire();
-            open.release(); // open for good
-            return loadPicture(path, size, error);
-        };
-    }
-    void openUp() { open.release(); }
-};
-
 const QSize kSlot(257, 169);
 
 } // namespace
@@ -118,69 +75,82 @@ const QSize kSlot(257, 169);
 class TestPictureCache : public QObject {
     Q_OBJECT
 private slots:
+    // Pictures and failures as loadPicture() gives them, one by one or a page
+    // at once, each loaded once; every empty size means the picture's own.
     void sameAsLoader()
     {
         Album album(3);
+        const QStringList page = album.paths + QStringList{album.paths.first(), QString()};
         PictureCache cache;
-        for (const QSize &size : {kSlot, QSize(514, 338), QSize()}) {
-            for (const QString &path : album.paths) {
-                const Loaded expected = viaLoader(path, size);
-                QCOMPARE(viaCache(cache, path, size), expected);
-                QCOMPARE(viaCache(cache, path, size), expected); // now from the cache
+        for (const QSize &size : {kSlot, QSize(514, 338), QSize(), QSize(0, 30)}) {
+            QCOMPARE(load(page.at(1), size, &cache), load(page.at(1), size));
+            QStringList errors;
+            const QList<QImage> images = cache.pictures(page, size, &errors);
+            QCOMPARE(images.size(), page.size());
+            QCOMPARE(errors.size(), page.size());
+            for (int i = 0; i < page.size(); ++i) {
+                const Loaded expected = load(page.at(i), size);
+                QCOMPARE((Loaded{images.at(i), errors.at(i)}), expected);
+                QCOMPARE(load(page.at(i), size, &cache), expected); // now from the cache
             }
         }
         QCOMPARE(cache.loadCount(), quint64(3 * album.paths.size()));
         QString error = QStringLiteral("stale");
         QVERIFY(cache.picture(QString(), kSlot, &error).isNull());
         QVERIFY(error.isEmpty());
+
+        // Too large to keep, yet each loaded once, also when the workers finish
+        // before this thread comes to their pictures.
+        QSemaphore done;
+        PictureCache small(1000, [&](const QString &path, QSize size, QString *error) {
+            if (path == album.paths.at(2))
+                done.tryAcquire(2, 10000);
+            const QImage image = loadPicture(path, size, error);
+            done.release();
+            return image;
+        });
+        const QList<QImage> large = small.pictures(album.paths.mid(0, 3), kSlot);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(large.at(i), loadPicture(album.paths.at(i), kSlot));
+        QCOMPARE(small.loadCount(), quint64(3));
     }
 
+    // A file that is replaced, touched, appears or changes is loaded again;
+    // failures are remembered until then, and count against the budget.
     void changedFilesLoadAgain()
     {
         Album album(2);
-        const QString path = album.paths.first();
+        const QString path = album.paths.first(), missing = album.paths.at(2), notes = album.paths.at(3);
         PictureCache cache;
-        QCOMPARE(viaCache(cache, path, kSlot), viaLoader(path, kSlot));
-        QCOMPARE(cache.loadCount(), quint64(1));
+        QCOMPARE(load(path, kSlot, &cache), load(path, kSlot));
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(load(missing, kSlot, &cache).error, QStringLiteral("file not found"));
+            QVERIFY(!load(notes, kSlot, &cache).error.isEmpty());
+        }
+        QCOMPARE(cache.loadCount(), quint64(3));
+        QVERIFY(cache.bytesUsed() > load(path, kSlot).image.sizeInBytes());
 
-        // Another photo of the same size under an old modification time.
+        // Another photo of the same size under the old modification time.
         QTest::qSleep(20);
         const QDateTime modified = QFileInfo(path).lastModified();
         QFile::remove(path);
         QVERIFY(QFile::copy(album.paths.at(1), path));
-        QVERIFY(setModified(path, modified));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.setFileTime(modified, QFileDevice::FileModificationTime));
         QCOMPARE(QFileInfo(path).size(), QFileInfo(album.paths.at(1)).size());
-        QCOMPARE(viaCache(cache, path, kSlot), viaLoader(album.paths.at(1), kSlot));
-        QCOMPARE(cache.loadCount(), quint64(2));
-
+        QCOMPARE(load(path, kSlot, &cache), load(album.paths.at(1), kSlot));
         // Touched only.
-        QVERIFY(setModified(path, modified.addSecs(60)));
-        QCOMPARE(viaCache(cache, path, kSlot), viaLoader(path, kSlot));
-        QCOMPARE(cache.loadCount(), quint64(3));
-        QCOMPARE(viaCache(cache, path, kSlot), viaLoader(path, kSlot));
-        QCOMPARE(cache.loadCount(), quint64(3));
-    }
-
-    void failuresAreRememberedUntilTheFileChanges()
-    {
-        Album album(1);
-        const QString missing = album.paths.at(1), notes = album.paths.at(2);
-        PictureCache cache;
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(viaCache(cache, missing, kSlot).error, QStringLiteral("file not found"));
-            QVERIFY(!viaCache(cache, notes, kSlot).error.isEmpty());
-        }
-        QCOMPARE(cache.loadCount(), quint64(2));
-
-        QTest::qSleep(20);
+        QVERIFY(file.setFileTime(modified.addSecs(60), QFileDevice::FileModificationTime));
+        QCOMPARE(load(path, kSlot, &cache), load(path, kSlot));
+        QCOMPARE(load(path, kSlot, &cache), load(path, kSlot));
+        // Appeared, and changed into a picture.
         writeFile(missing, photoBytes(7));
         writeFile(notes, photoBytes(8));
-        for (const QString &path : {missing, notes}) {
-            const Loaded loaded = viaCache(cache, path, kSlot);
-            QVERIFY(!loaded.image.isNull());
-            QCOMPARE(loaded, viaLoader(path, kSlot));
+        for (const QString &changed : {missing, notes}) {
+            QVERIFY(!load(changed, kSlot, &cache).image.isNull());
+            QCOMPARE(load(changed, kSlot, &cache), load(changed, kSlot));
         }
-        QCOMPARE(cache.loadCount(), quint64(4));
+        QCOMPARE(cache.loadCount(), quint64(7));
     }
 
     void budgetAndLeastRecentlyUsed()
@@ -189,10 +159,8 @@ private slots:
         const QSize size(100, 100); // 40000 bytes decoded
         PictureCache cache(3 * 40000 + 500);
         const QStringList &p = album.paths;
-        for (int i : {0, 1, 2, 0, 3}) { // 1 is now the least recently used
+        for (int i : {0, 1, 2, 0, 3}) // 1 is now the least recently used
             cache.picture(p.at(i), size);
-            QVERIFY(cache.bytesUsed() <= cache.maxBytes());
-        }
         QCOMPARE(cache.bytesUsed(), qint64(3 * 40000));
         QCOMPARE(cache.loadCount(), quint64(4));
         for (int i : {0, 2, 3})
@@ -210,88 +178,52 @@ private slots:
 
         cache.clear();
         QCOMPARE(cache.bytesUsed(), qint64(0));
-        cache.picture(p.at(0), size);
+        cache.picture(p.at(1), size);
         QCOMPARE(cache.loadCount(), quint64(8));
+
+        // Prefetching stops before it fills half the budget: with 1 kept,
+        // one more picture.
+        cache.prefetch(p, size);
+        cache.waitForPrefetch();
+        QCOMPARE(cache.loadCount(), quint64(9));
     }
 
-    // Whether the prepared pictures are finished, still running or not
-    // started, every one is loaded once and looks as loadPicture() has it.
-    void prefetchChangesNothingButSpeed_data()
-    {
-        QTest::addColumn<bool>("waitFirst");
-        QTest::newRow("after the work") << true;
-        QTest::newRow("during the work") << false;
-    }
-    void prefetchChangesNothingButSpeed()
-    {
-        QFETCH(bool, waitFirst);
-        Album album(6);
-        PictureCache cache;
-        cache.prefetch(album.paths, kSlot);
-        if (waitFirst) {
-            cache.waitForPrefetch();
-            QCOMPARE(cache.loadCount(), quint64(album.paths.size()));
-        }
-        for (const QString &path : album.paths)
-            QCOMPARE(viaCache(cache, path, kSlot), viaLoader(path, kSlot));
-        QCOMPARE(cache.loadCount(), quint64(album.paths.size()));
-    }
-
-    void waitsForThePictureBeingPrepared()
-    {
-        Album album(1);
-        const QString path = album.paths.first();
-        Gate gate;
-        PictureCache cache(64 * 1024 * 1024, gate.loader());
-        cache.prefetch({path}, kSlot);
-        QVERIFY(gate.started.tryAcquire(1, 10000)); // a worker is loading it
-        Loaded answer;
-        std::thread asker([&] { answer = viaCache(cache, path, kSlot); });
-        QTest::qSleep(20); // time to start waiting
-        gate.openUp();
-        asker.join();
-        QCOMPARE(answer, viaLoader(path, kSlot));
-        QCOMPARE(gate.calls, QStringList{QStringLiteral("IMG_0.JPG")});
-    }
-
-    void newerPrefetchDropsQueuedRequests()
+    // A picture asked for or prefetched again while a worker prepares it is
+    // waited for, not loaded again; a newer prefetch drops the requests not
+    // yet started. Prefetched pictures come from the cache afterwards.
+    void prefetchWhileWorkersAreBusy()
     {
         Album album(10);
-        Gate gate;
-        PictureCache cache(64 * 1024 * 1024, gate.loader());
+        // Loads as loadPicture() does, but each call first reports that it
+        // started and waits until the test opens the gate.
+        QSemaphore started, gate;
+        std::mutex mutex;
+        QStringList calls; // file names
+        PictureCache cache(64 * 1024 * 1024, [&](const QString &path, QSize size, QString *error) {
+            {
+                std::lock_guard lock(mutex);
+                calls.append(QFileInfo(path).fileName());
+            }
+            started.release();
+            gate.acquire();
+            gate.release(); // open for good
+            return loadPicture(path, size, error);
+        });
         cache.prefetch(album.paths.mid(0, 6), kSlot);
-        QVERIFY(gate.started.tryAcquire(2, 10000)); // both workers are busy
-        cache.prefetch(album.paths.mid(8, 2), kSlot);
-        gate.openUp();
+        QVERIFY(started.tryAcquire(2, 10000)); // both workers are busy
+        Loaded answer;
+        std::thread asker([&] { answer = load(album.paths.at(1), kSlot, &cache); });
+        QTest::qSleep(20); // time to start waiting
+        cache.prefetch({album.paths.at(0), album.paths.at(8), album.paths.at(9)}, kSlot);
+        gate.release();
+        asker.join();
         cache.waitForPrefetch();
-        gate.calls.sort();
-        QCOMPARE(gate.calls, QStringList({"IMG_0.JPG", "IMG_1.JPG", "IMG_8.JPG", "IMG_9.JPG"}));
+        QCOMPARE(answer, load(album.paths.at(1), kSlot));
+        calls.sort();
+        QCOMPARE(calls, QStringList({"IMG_0.JPG", "IMG_1.JPG", "IMG_8.JPG", "IMG_9.JPG"}));
         for (const QString &path : album.paths.mid(8, 2))
-            QCOMPARE(viaCache(cache, path, kSlot), viaLoader(path, kSlot));
+            QCOMPARE(load(path, kSlot, &cache), load(path, kSlot));
         QCOMPARE(cache.loadCount(), quint64(4));
-    }
-
-    void pagesAtOnce()
-    {
-        Album album(4);
-        QStringList page = album.paths;
-        page << album.paths.first() << QString();
-        PictureCache cache;
-        cache.picture(album.paths.at(1), kSlot);
-        QStringList errors;
-        const QList<QImage> images = cache.pictures(page, kSlot, &errors);
-        QCOMPARE(images.size(), page.size());
-        QCOMPARE(errors.size(), page.size());
-        for (int i = 0; i < page.size(); ++i)
-            QCOMPARE((Loaded{images.at(i), errors.at(i)}), viaLoader(page.at(i), kSlot));
-        QCOMPARE(cache.loadCount(), quint64(album.paths.size()));
-
-        // Too large to keep, yet each loaded once.
-        PictureCache small(1000);
-        const QList<QImage> large = small.pictures(album.paths.mid(0, 3), kSlot);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(large.at(i), loadPicture(album.paths.at(i), kSlot));
-        QCOMPARE(small.loadCount(), quint64(3));
     }
 
     // Prefetches that overtake each other, the UI thread and two more threads
@@ -312,7 +244,7 @@ private slots:
         QHash<QString, Loaded> expected;
         for (const QSize &size : sizes) {
             for (const QString &path : album.paths)
-                expected.insert(path + QString::number(size.width()), viaLoader(path, size));
+                expected.insert(path + QString::number(size.width()), load(path, size));
         }
         std::atomic<int> wrong = 0;
         auto cache = std::make_unique<PictureCache>(budget);
@@ -320,7 +252,7 @@ private slots:
             for (int i = 0; i < 200; ++i) {
                 const QString &path = album.paths.at((i * 7 + seed) % album.paths.size());
                 const QSize size = sizes.at((i + seed) % 2);
-                if (!(viaCache(*cache, path, size) == expected.value(path + QString::number(size.width()))))
+                if (!(load(path, size, cache.get()) == expected.value(path + QString::number(size.width()))))
                     ++wrong;
                 if (i % 10 == seed)
                     cache->prefetch(album.paths.mid((i + seed) % 10, 4), size);
