@@ -14,8 +14,10 @@ namespace {
 
 constexpr int kPdfDpi = 600;
 
-// Draws into a PDF kept in memory, then writes it atomically, so a failed
-// export never leaves a half-written file behind.
+// Draws into a temporary file that replaces the PDF only when the document
+// is complete, so a failed or cancelled export never leaves a half-written
+// file behind (nor touches one that was there). `draw` returns false when
+// the job was cancelled.
 template <typename Draw> bool writePdf(const QString &pdfPath, QString *error, Draw &&draw)
 {
     QSaveFile file(pdfPath);
@@ -30,7 +32,12 @@ template <typename Draw> bool writePdf(const QString &pdfPath, QString *error, D
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         writer.setCreator(QStringLiteral("Sorvane"));
         QPainterPrintSurface surface(writer);
-        draw(surface);
+        if (!draw(surface)) {
+            file.cancelWriting();
+            if (error)
+                *error = QStringLiteral("cancelled");
+            return false;
+        }
     }
     if (!file.commit()) {
         if (error)
@@ -50,6 +57,7 @@ bool exportAlbumPdf(const QString &pdfPath, const CoverData &cover, const AlbumT
         const PrintReport done = PrintAlbum(surface, cover, table, pageCount, settings, loadPicture, progress);
         if (report)
             *report = done;
+        return !done.cancelled;
     });
 }
 
@@ -76,6 +84,7 @@ bool exportPagePdf(const QString &pdfPath, const AlbumTable &table, int page, co
         PrintCurrentPage(surface, pageSlots, settings);
         if (report)
             *report = done;
+        return true;
     });
 }
 

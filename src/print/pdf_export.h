@@ -9,7 +9,8 @@ namespace sorvane {
 // Writes the whole album as a PDF, exactly as PrintAlbum prints it (cover
 // first), on A4 portrait with the given margins; line widths in device pixels
 // are taken at 600 dpi. Returns false, with the reason, when the file cannot
-// be written (nothing is left behind then).
+// be written or the progress callback cancelled the job (report->cancelled);
+// nothing is left behind then, and a file that was there stays as it was.
 bool exportAlbumPdf(const QString &pdfPath, const CoverData &cover, const AlbumTable &table, int pageCount,
                     const PrintSettings &settings, const PrintPictureLoader &loadPicture, PrintReport *report,
                     QString *error, const PrintProgress &progress = {});

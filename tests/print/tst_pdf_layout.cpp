@@ -7,6 +7,8 @@
 #include "print/print_fonts.h"
 #include "recording_surface.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -181,6 +183,34 @@ private slots:
         }
         // The cover's fixed texts and fields, and the pages' titles and comments.
         QVERIFY2(checked >= 40, qPrintable(QString::number(checked)));
+    }
+
+    void cancelledExportLeavesTheFileAlone()
+    {
+        const QString existing = dir.filePath("kept.pdf");
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("an older export") > 0);
+        file.close();
+        AlbumTable table;
+        table.reset();
+        table.appendPage();
+        table.setText(1, AlbumTable::PhotoPath, dir.filePath("red.png"));
+        PrintReport report;
+        QString error;
+        int asked = 0;
+        const bool written = exportAlbumPdf(
+            existing, CoverData{}, table, table.pageCount(), settings,
+            [](const QString &path, QString *) { return QImage(path); }, &report, &error,
+            [&](int page, int) {
+                ++asked;
+                return page < 2;
+            });
+        QVERIFY(!written);
+        QVERIFY(report.cancelled);
+        QCOMPARE(asked, 2);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("an older export"));
+        QCOMPARE(QDir(dir.path()).entryList({"kept.pdf*"}, QDir::Files | QDir::Hidden), QStringList{"kept.pdf"});
     }
 
     void theBlankPageHoldsNothing()

@@ -156,6 +156,24 @@ private slots:
         QCOMPARE(services.printJobs.last().printerName, QStringLiteral("Site"));
     }
 
+    void withoutADefaultPrinterTheFirstOneIsCurrent()
+    {
+        FakeServices services;
+        services.printers = {"Office", "Site"};
+        registerFontSubstitutions();
+        Form1 form(services);
+        form.startUp();
+        QCOMPARE(form.currentPrinter(), QStringLiteral("Office"));
+        QCOMPARE(form.startupPrinter(), QString());
+        form.action("oneprint_menu")->trigger();
+        QCOMPARE(services.printJobs.size(), 1);
+        QCOMPARE(services.printJobs[0].printerName, QStringLiteral("Office"));
+        // Leaving makes no printer the default on the program's account.
+        QCloseEvent close;
+        QApplication::sendEvent(&form, &close);
+        QCOMPARE(services.defaultPrinter, QString());
+    }
+
     void printJobsAreNamedAfterTheAlbumFile()
     {
         FakeServices services;

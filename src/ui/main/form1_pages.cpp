@@ -50,6 +50,13 @@ void Form1::startUp()
 {
     startupPrinter_ = services_.defaultPrinterName();
     currentPrinter_ = startupPrinter_;
+    // CUPS may have printers but no default; print on the first one then
+    // (the system default itself stays unset: the exit restores "").
+    if (currentPrinter_.isEmpty()) {
+        const QStringList printers = services_.printerNames();
+        if (!printers.isEmpty())
+            currentPrinter_ = printers.constFirst();
+    }
     saved_ = true;
     startupComplete_ = false;
     setWindowTitle(QStringLiteral("Sorvane"));

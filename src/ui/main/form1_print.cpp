@@ -83,11 +83,16 @@ void Form1::exportPdf()
     if (path.isEmpty())
         return;
 
-    JobProgress progress(QStringLiteral("PDF に出力しています..."), pageCount(), this);
     PrintReport report;
     QString error;
-    const bool written = exportAlbumPdf(path, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
-                                        printPictureLoader(), &report, &error, progress.callback());
+    bool written = false;
+    {
+        JobProgress progress(QStringLiteral("PDF に出力しています..."), pageCount(), this);
+        written = exportAlbumPdf(path, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
+                                 printPictureLoader(), &report, &error, progress.callback());
+    }
+    if (!written && report.cancelled)
+        return; // the user's own choice: nothing written, nothing to say
     if (!written) {
         message(QStringLiteral("PDF ファイルを保存できませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf + error);
         return;
@@ -99,19 +104,27 @@ void Form1::printAlbumCopies(int copies)
 {
     // Each copy is a document of its own, cover first.
     QStringList missing;
-    JobProgress progress(QStringLiteral("印刷しています..."), pageCount(), this);
-    for (int i = 0; i < copies && !progress.cancelled(); ++i) {
-        const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
-        if (!job) {
-            message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
-            return;
+    bool started = true;
+    {
+        // The progress window closes before any message about the job.
+        JobProgress progress(QStringLiteral("印刷しています..."), pageCount(), this);
+        for (int i = 0; i < copies && !progress.cancelled(); ++i) {
+            const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
+            if (!job) {
+                started = false;
+                break;
+            }
+            const PrintReport report = PrintAlbum(*job, coverDialog()->fields(), table_, pageCount(),
+                                                  printSettingsForJob(), printPictureLoader(), progress.callback());
+            for (const QString &path : report.missingPhotos) {
+                if (!missing.contains(path))
+                    missing.append(path);
+            }
         }
-        const PrintReport report = PrintAlbum(*job, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
-                                              printPictureLoader(), progress.callback());
-        for (const QString &path : report.missingPhotos) {
-            if (!missing.contains(path))
-                missing.append(path);
-        }
+    }
+    if (!started) {
+        message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+        return;
     }
     reportMissingPhotos(missing);
 }
