@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -16,6 +18,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sorvane"));
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    // The program speaks Japanese whatever the locale, and so do Qt's own
+    // dialogs (file, print, page set-up, message box buttons) when Qt's
+    // translations are installed.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
     sorvane::registerFontSubstitutions();
 
     sorvane::QtServices services;

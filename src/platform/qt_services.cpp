@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -13,6 +14,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QUrl>
 
 #include <cups/cups.h>
@@ -186,6 +188,13 @@ void QtServices::showPrinterSetup()
 {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("プリンタ設定"));
+    // Qt has no set-up form of its print dialog; this one prints nothing,
+    // so its confirming button must not say that it prints.
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
+    }
     dialog.exec();
 }
 

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -60,6 +62,7 @@ private slots:
         // The photo that could not be loaded is named after the job.
         QCOMPARE(f.services.messages.size(), 1);
         QVERIFY(f.services.messages[0].text.contains(dir.filePath("gone.jpg")));
+        QVERIFY(f.services.messages[0].text.contains(QStringLiteral("写真なしで出力しました")));
     }
 
     void printDialogPrintsEachCopyOnThePickedPrinter()
@@ -92,6 +95,7 @@ private slots:
         // The missing photo is named once, after both copies.
         QCOMPARE(services.messages.size(), 1);
         QVERIFY(services.messages[0].text.contains(dir.filePath("gone.jpg")));
+        QVERIFY(services.messages[0].text.contains(QStringLiteral("写真なしで印刷しました")));
 
         // Exit leaves the start-up printer as the default.
         QCloseEvent close;
@@ -174,7 +178,7 @@ private slots:
         QCOMPARE(services.defaultPrinter, QString());
     }
 
-    void printJobsAreNamedAfterTheAlbumFile()
+    void jobsAndPdfAreNamedAfterTheAlbumFile()
     {
         FakeServices services;
         services.printers = {"Office"};
@@ -194,6 +198,30 @@ private slots:
         QVERIFY2(services.messages.isEmpty(), qPrintable(services.takeMessageTexts().join('\n')));
         form.action("oneprint_menu")->trigger();
         QCOMPARE(services.printJobs.last().documentName, QStringLiteral("橋梁補修"));
+        // The PDF export proposes the same name beside the album.
+        services.fileAnswers.enqueue(QString());
+        form.exportPdf();
+        QCOMPARE(services.fileRequests.last().initialFileName, dir.filePath("橋梁補修.pdf"));
+    }
+
+    void previewNamesMissingPhotosAsShownNotPrinted()
+    {
+        FormFixture f;
+        f.fill({"配筋"});
+        f.form->table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+        int pages = -1;
+        f.services.onModal = [&](QDialog &dialog) {
+            if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog)) {
+                auto *view = preview->findChild<QPrintPreviewWidget *>();
+                view->updatePreview();
+                pages = view->pageCount();
+            }
+        };
+        f.form->action("print_preview")->trigger();
+        QCOMPARE(pages, 2);
+        QCOMPARE(f.services.messages.size(), 1);
+        QVERIFY(f.services.messages[0].text.contains(QStringLiteral("写真なしで表示しました")));
+        QVERIFY(f.services.messages[0].text.contains(dir.filePath("gone.jpg")));
     }
 
     void failedExportIsReported()

@@ -74,7 +74,9 @@ public:
     void replaceAlbum(AlbumContents album);
     PrintSettings printSettingsForJob();
     PrintPictureLoader printPictureLoader() const;
-    void reportMissingPhotos(const QStringList &paths);
+    // Names the photos a job could not load; `done` says what was done
+    // without them ("印刷", "出力", "表示").
+    void reportMissingPhotos(const QStringList &paths, const QString &done);
     void printAlbumCopies(int copies);
     QString printJobName() const;
 

@@ -8,6 +8,7 @@
 #include "ui/main/photo_box.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -65,11 +66,11 @@ PrintPictureLoader Form1::printPictureLoader() const
     };
 }
 
-void Form1::reportMissingPhotos(const QStringList &paths)
+void Form1::reportMissingPhotos(const QStringList &paths, const QString &done)
 {
     if (paths.isEmpty())
         return;
-    message(QStringLiteral("次の写真を読み込めなかったため、写真なしで印刷しました。") + kCrLf + kCrLf +
+    message(QStringLiteral("次の写真を読み込めなかったため、写真なしで%1しました。").arg(done) + kCrLf + kCrLf +
             paths.join(kCrLf));
 }
 
@@ -79,6 +80,11 @@ void Form1::exportPdf()
     request.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf");
     request.defaultExtension = QStringLiteral("pdf");
     request.confirmOverwrite = true;
+    // Proposed: the album's own name, beside it.
+    if (!albumFile_.isEmpty()) {
+        const QFileInfo album(albumFile_);
+        request.initialFileName = album.dir().filePath(album.completeBaseName() + QStringLiteral(".pdf"));
+    }
     const QString path = services_.saveFileName(request);
     if (path.isEmpty())
         return;
@@ -97,7 +103,7 @@ void Form1::exportPdf()
         message(QStringLiteral("PDF ファイルを保存できませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf + error);
         return;
     }
-    reportMissingPhotos(report.missingPhotos);
+    reportMissingPhotos(report.missingPhotos, QStringLiteral("出力"));
 }
 
 void Form1::printAlbumCopies(int copies)
@@ -126,7 +132,7 @@ void Form1::printAlbumCopies(int copies)
         message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
         return;
     }
-    reportMissingPhotos(missing);
+    reportMissingPhotos(missing, QStringLiteral("印刷"));
 }
 
 void Form1::showPrintDialog()
@@ -204,7 +210,9 @@ void Form1::printPreview()
                       .missingPhotos;
     });
     services_.runModal(preview);
-    reportMissingPhotos(missing);
+    // The preview dialog is accepted when its pages were printed.
+    reportMissingPhotos(missing,
+                        preview.result() == QDialog::Accepted ? QStringLiteral("印刷") : QStringLiteral("表示"));
 }
 
 } // namespace sorvane
