@@ -8,123 +8,94 @@ using namespace sorvane;
 class TestAlbumTable : public QObject {
     Q_OBJECT
 
+    // Columns 0..4 of a row.
+    static QStringList columns(const AlbumTable &table, int row)
+    {
+        QStringList texts;
+        for (int column = AlbumTable::Blank; column <= AlbumTable::PhotoPath; ++column)
+            texts << table.text(row, column);
+        return texts;
+    }
+
 private slots:
-    void freshTableHoldsOneEmptyPage()
-    {
-        const AlbumTable table;
-        QCOMPARE(table.count(), 3);
-        QCOMPARE(table.pageCount(), 1);
-        for (int row = 1; row <= 3; ++row) {
-            QCOMPARE(table.text(row, AlbumTable::Number), QStringLiteral(" %1").arg(row));
-            QVERIFY(table.entry(row).isEmpty());
-            QCOMPARE(table.text(row, AlbumTable::Blank), QString());
-        }
-    }
-
-    void rowOfPageAndSlot()
-    {
-        QCOMPARE(AlbumTable::RowOf(1, 0), 1);
-        QCOMPARE(AlbumTable::RowOf(1, 2), 3);
-        QCOMPARE(AlbumTable::RowOf(2, 0), 4);
-        QCOMPARE(AlbumTable::RowOf(4, 1), 11);
-    }
-
-    void appendPageNumbersTheNewRows()
+    void pagesAreNumberedByThePageCount()
     {
         AlbumTable table;
+        QCOMPARE(table.pageCount(), 1);
+        QCOMPARE(table.count(), 3);
+        for (int row = 1; row <= 3; ++row)
+            QCOMPARE(columns(table, row), QStringList({"", QStringLiteral(" %1").arg(row), "", "", ""}));
+
+        // Seven entries read from a file make two pages; the next page is
+        // numbered by the page count, not by the row count.
+        table.clear();
+        for (int i = 1; i <= 7; ++i)
+            table.appendEntry(PhotoEntry{numberText(i), {}, {}, {}});
+        table.setPageCount(2);
         table.appendPage();
-        table.appendPage();
-        table.appendPage();
-        QCOMPARE(table.pageCount(), 4);
-        QCOMPARE(table.count(), 12);
-        QCOMPARE(table.text(10, AlbumTable::Number), QStringLiteral(" 10"));
-        QCOMPARE(table.text(12, AlbumTable::Number), QStringLiteral(" 12"));
-        QVERIFY(table.entry(11).isEmpty());
+        QCOMPARE(table.pageCount(), 3);
+        QCOMPARE(table.count(), 10);
+        for (int row = 8; row <= 10; ++row)
+            QCOMPARE(columns(table, row), QStringList({"", QStringLiteral(" %1").arg(row - 1), "", "", ""}));
+        // Equal tables have the same rows and the same page count.
+        table.setPageCount(1);
+        QVERIFY(!(table == AlbumTable()));
+        table.reset();
+        QCOMPARE(table, AlbumTable());
+        table.setPageCount(2);
+        QVERIFY(!(table == AlbumTable()));
+
+        // Page n holds rows 3(n-1)+1 .. 3n.
+        QCOMPARE(AlbumTable::RowOf(1, 0), 1);
+        QCOMPARE(AlbumTable::RowOf(1, 2), 3);
+        QCOMPARE(AlbumTable::RowOf(4, 1), 11);
+        // A number has one blank in front unless it is negative.
+        QCOMPARE(numberText(0), QStringLiteral(" 0"));
+        QCOMPARE(numberText(12), QStringLiteral(" 12"));
+        QCOMPARE(numberText(-3), QStringLiteral("-3"));
     }
 
     void columnsAreIndependent()
     {
         AlbumTable table;
-        table.setText(2, AlbumTable::Title, QStringLiteral("基礎"));
-        table.setText(2, AlbumTable::Comment, QStringLiteral("一行目\r\n二行目"));
-        table.setText(2, AlbumTable::PhotoPath, QStringLiteral("/photos/a.jpg"));
-        table.setText(2, AlbumTable::Blank, QStringLiteral("ignored"));
-        QCOMPARE(table.text(2, AlbumTable::Number), QStringLiteral(" 2"));
-        QCOMPARE(table.text(2, AlbumTable::Title), QStringLiteral("基礎"));
-        QCOMPARE(table.text(2, AlbumTable::Comment), QStringLiteral("一行目\r\n二行目"));
-        QCOMPARE(table.text(2, AlbumTable::PhotoPath), QStringLiteral("/photos/a.jpg"));
-        QCOMPARE(table.text(2, AlbumTable::Blank), QString());
-        QVERIFY(table.entry(1).isEmpty() && table.entry(3).isEmpty());
-        QVERIFY(!table.entry(2).isEmpty());
-    }
+        const QStringList texts = {"ignored", " 9", "基礎", "一行目\r\n二行目", "/photos/a.jpg"};
+        for (int column = AlbumTable::PhotoPath; column >= AlbumTable::Blank; --column) // column 0 last
+            table.setText(2, column, texts[column]);
+        QCOMPARE(table.entry(2), (PhotoEntry{texts[1], texts[2], texts[3], texts[4]}));
+        table.appendEntry(" 7", "t", "c", "p");
+        QCOMPARE(table.entry(4), (PhotoEntry{" 7", "t", "c", "p"}));
 
-    void resetAndClear()
-    {
-        AlbumTable table;
-        table.appendPage();
-        table.setText(1, AlbumTable::Title, QStringLiteral("x"));
-        table.reset();
-        QCOMPARE(table, AlbumTable());
+        // Content moves between rows, the number stays with its row.
+        table.entry(1).copyContentFrom(table.entry(2));
+        table.entry(2).clearContent();
+        QCOMPARE(columns(table, 1), QStringList({"", " 1", texts[2], texts[3], texts[4]}));
+        QCOMPARE(columns(table, 2), QStringList({"", " 9", "", "", ""}));
 
-        table.clear();
-        QCOMPARE(table.count(), 0);
-        table.appendEntry(QStringLiteral(" 7"), QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("p"));
-        QCOMPARE(table.count(), 1);
-        QCOMPARE(table.entry(1),
-                 (PhotoEntry{QStringLiteral(" 7"), QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("p")}));
-    }
-
-    void appendPageAfterAnUnevenTable()
-    {
-        // Seven entries read from a file make two pages; the next page is
-        // numbered by the page count, not by the row count.
-        AlbumTable table;
-        table.clear();
-        for (int i = 1; i <= 7; ++i)
-            table.appendEntry(numberText(i), {}, {}, {});
-        table.setPageCount(2);
-        table.appendPage();
-        QCOMPARE(table.pageCount(), 3);
-        QCOMPARE(table.count(), 10);
-        QCOMPARE(table.text(8, AlbumTable::Number), QStringLiteral(" 7"));
-        QCOMPARE(table.text(10, AlbumTable::Number), QStringLiteral(" 9"));
+        // Title, comment or photo path alone makes an entry non-empty; the number does not.
+        for (int column = AlbumTable::Number; column <= AlbumTable::PhotoPath; ++column) {
+            AlbumTable one;
+            one.setText(1, column, QStringLiteral("x"));
+            QCOMPARE(one.entry(1).isEmpty(), column == AlbumTable::Number);
+        }
     }
 
     void revisionGrowsWithEveryChange()
     {
         AlbumTable table;
-        quint64 seen = table.revision();
-        const auto changed = [&] {
-            const bool grew = table.revision() > seen;
-            seen = table.revision();
-            return grew;
+        const auto grows = [&table](auto change) {
+            const quint64 before = table.revision();
+            change();
+            return table.revision() > before;
         };
-        table.setText(1, AlbumTable::Title, QStringLiteral("t"));
-        QVERIFY(changed());
-        table.entry(2).clearContent();
-        QVERIFY(changed());
-        table.appendPage();
-        QVERIFY(changed());
-        table.clear();
-        QVERIFY(changed());
-        table.appendEntry(PhotoEntry{});
-        QVERIFY(changed());
-        table.setPageCount(0);
-        QVERIFY(changed());
-        table.reset();
-        QVERIFY(changed());
-        (void)std::as_const(table).entry(1);
-        (void)table.text(1, AlbumTable::Title);
-        QVERIFY(!changed());
-    }
-
-    void numberTextHasALeadingBlankUnlessNegative()
-    {
-        QCOMPARE(numberText(0), QStringLiteral(" 0"));
-        QCOMPARE(numberText(1), QStringLiteral(" 1"));
-        QCOMPARE(numberText(12), QStringLiteral(" 12"));
-        QCOMPARE(numberText(-3), QStringLiteral("-3"));
-        QCOMPARE(numberText(100000), QStringLiteral(" 100000"));
+        QVERIFY(grows([&] { table.setText(1, AlbumTable::Title, QStringLiteral("t")); }));
+        QVERIFY(grows([&] { table.entry(2).clearContent(); }));
+        QVERIFY(grows([&] { table.appendPage(); }));
+        QVERIFY(grows([&] { table.clear(); }));
+        QVERIFY(grows([&] { table.appendEntry(PhotoEntry{}); }));
+        QVERIFY(grows([&] { table.appendEntry({}, {}, {}, {}); }));
+        QVERIFY(grows([&] { table.setPageCount(0); }));
+        QVERIFY(grows([&] { table.reset(); }));
+        QVERIFY(!grows([&] { (void)std::as_const(table).entry(1), (void)table.text(1, AlbumTable::Title); }));
     }
 };
 
