@@ -25,6 +25,20 @@ QString pdfText(const QString &pdf)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// A started main window on scripted printers.
+struct PrintingForm {
+    FakeServices services;
+    std::unique_ptr<Form1> form;
+    PrintingForm(const QStringList &printers, const QString &defaultPrinter)
+    {
+        services.printers = printers;
+        services.defaultPrinter = defaultPrinter;
+        registerFontSubstitutions();
+        form = std::make_unique<Form1>(services);
+        form->startUp();
+    }
+};
+
 } // namespace
 
 class TestForm1Print : public QObject {
@@ -67,12 +81,9 @@ private slots:
 
     void printDialogPrintsEachCopyOnThePickedPrinter()
     {
-        FakeServices services;
-        services.printers = {"Office", "Site"};
-        services.defaultPrinter = "Office";
-        registerFontSubstitutions();
-        Form1 form(services);
-        form.startUp();
+        PrintingForm p({"Office", "Site"}, "Office");
+        FakeServices &services = p.services;
+        Form1 &form = *p.form;
         QCOMPARE(form.startupPrinter(), QStringLiteral("Office"));
         form.table().setText(1, AlbumTable::Title, QStringLiteral("配筋"));
         form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
@@ -105,12 +116,9 @@ private slots:
 
     void singlePagePrintsWhatTheSlotsShow()
     {
-        FakeServices services;
-        services.printers = {"Office"};
-        services.defaultPrinter = "Office";
-        registerFontSubstitutions();
-        Form1 form(services);
-        form.startUp();
+        PrintingForm p({"Office"}, "Office");
+        FakeServices &services = p.services;
+        Form1 &form = *p.form;
         form.show();
         form.titleBox(1)->setText(QStringLiteral("edited title"));
         form.action("oneprint_menu")->trigger();
@@ -124,12 +132,9 @@ private slots:
 
     void hiddenPrintMenuPrintsThroughTheSystemDialog()
     {
-        FakeServices services;
-        services.printers = {"Office", "Site"};
-        services.defaultPrinter = "Office";
-        registerFontSubstitutions();
-        Form1 form(services);
-        form.startUp();
+        PrintingForm p({"Office", "Site"}, "Office");
+        FakeServices &services = p.services;
+        Form1 &form = *p.form;
         QAction *item = form.action("print_menu");
         QVERIFY(!item->isVisible() && !item->isEnabled());
         form.table().setText(1, AlbumTable::Title, QStringLiteral("配筋"));
@@ -162,11 +167,9 @@ private slots:
 
     void withoutADefaultPrinterTheFirstOneIsCurrent()
     {
-        FakeServices services;
-        services.printers = {"Office", "Site"};
-        registerFontSubstitutions();
-        Form1 form(services);
-        form.startUp();
+        PrintingForm p({"Office", "Site"}, QString());
+        FakeServices &services = p.services;
+        Form1 &form = *p.form;
         QCOMPARE(form.currentPrinter(), QStringLiteral("Office"));
         QCOMPARE(form.startupPrinter(), QString());
         form.action("oneprint_menu")->trigger();
@@ -180,12 +183,9 @@ private slots:
 
     void jobsAndPdfAreNamedAfterTheAlbumFile()
     {
-        FakeServices services;
-        services.printers = {"Office"};
-        services.defaultPrinter = "Office";
-        registerFontSubstitutions();
-        Form1 form(services);
-        form.startUp();
+        PrintingForm p({"Office"}, "Office");
+        FakeServices &services = p.services;
+        Form1 &form = *p.form;
         form.action("oneprint_menu")->trigger();
         QCOMPARE(services.printJobs.last().documentName, QStringLiteral("Sorvane"));
 
