@@ -15,6 +15,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScreen>
 
 namespace sorvane {
 
@@ -202,6 +203,9 @@ void Form1::printPreview()
     printer.setDocName(printJobName());
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    // Large enough to read a whole sheet.
+    if (const QScreen *screen = this->screen())
+        preview.resize(screen->availableGeometry().size() * 0.8);
     QStringList missing;
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter *target) {
         QPainterPrintSurface surface(*target);
