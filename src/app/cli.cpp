@@ -4,6 +4,7 @@
 #include "io/settings_files.h"
 #include "platform/app_paths.h"
 #include "platform/picture_loader.h"
+#include "platform/qt_services.h"
 #include "print/album_print.h"
 #include "print/margins.h"
 #include "print/painter_print_surface.h"
@@ -204,6 +205,10 @@ int printAlbum(const CommandLine &line)
     }
     if (!QPrinterInfo::availablePrinterNames().contains(printerName)) {
         fail(QStringLiteral("printer not found: %1").arg(printerName));
+        return kExitFailed;
+    }
+    if (!printerAcceptsJobs(printerName)) {
+        fail(QStringLiteral("printer not accepting jobs: %1").arg(printerName));
         return kExitFailed;
     }
 

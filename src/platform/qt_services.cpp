@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <cstring>
 #include <cups/cups.h>
 
 namespace sorvane {
@@ -156,9 +157,21 @@ QString QtServices::defaultPrinterName()
     return QPrinterInfo::defaultPrinterName();
 }
 
+bool printerAcceptsJobs(const QString &printerName)
+{
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printerName.toUtf8().constData(), nullptr);
+    if (!dest)
+        return true; // not a CUPS destination: nothing to ask
+    const char *accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool refuses = accepting && std::strcmp(accepting, "false") == 0;
+    cupsFreeDests(1, dest);
+    return !refuses;
+}
+
 std::unique_ptr<PrintSurface> QtServices::beginPrintJob(const QString &printerName, const QString &documentName)
 {
-    if (printerName.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(printerName))
+    if (printerName.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(printerName) ||
+        !printerAcceptsJobs(printerName))
         return nullptr;
     auto job = std::make_unique<PrinterJobSurface>();
     QPrinter &printer = job->device();

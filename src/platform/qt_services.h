@@ -60,6 +60,10 @@ private:
 DropData dropDataFrom(const QMimeData *mime);
 
 // Line breaks at the clipboard's edge: the desktop uses LF, the program CR LF.
+// False when CUPS says the printer refuses new jobs (a rejecting queue):
+// such a job would be dropped without a word, so it is not started.
+bool printerAcceptsJobs(const QString &printerName);
+
 QString toDesktopLineEnds(const QString &text);
 QString fromDesktopLineEnds(const QString &text);
 

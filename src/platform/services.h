@@ -109,7 +109,7 @@ public:
     virtual QString defaultPrinterName() = 0;
     // A surface for one print document on the named printer; the document
     // goes to the printer when the surface ends it (or is destroyed). Null
-    // when no printer of that name is installed.
+    // when no printer of that name is installed or it refuses new jobs.
     virtual std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) = 0;
     // The printer's own settings for this program's documents (paper,
     // orientation, margins), modal; they apply to later jobs on it.

@@ -23,6 +23,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -263,6 +264,35 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("床掘状況")));
         QVERIFY(!text.contains(QStringLiteral("市道改良工事")));
         QCOMPARE(imageCount(jobs[0]), 1);
+    }
+
+    void aQueueThatRefusesJobsIsReportedNotFedSilently()
+    {
+        QCOMPARE(QProcess::execute(QStringLiteral("cupsreject"), {printer}), 0);
+        const auto accept = qScopeGuard([&] { QProcess::execute(QStringLiteral("cupsaccept"), {printer}); });
+        JobServices services;
+        services.arguments = albumPath;
+        Form1 form(services);
+        form.startUp();
+        services.onModal = [&](QDialog &dialog) {
+            if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
+                print->printerBox()->setCurrentText(printer);
+                print->copiesBox()->setText(QStringLiteral("1"));
+                print->printButton()->click();
+            }
+        };
+        form.action(QStringLiteral("test_print"))->trigger();
+        QCOMPARE(services.messages.size(), 1);
+        QVERIFY(services.messages[0].contains(printer));
+
+        QProcess sorvane;
+        sorvane.start(QStringLiteral(SORVANE_BINARY),
+                      {QStringLiteral("--print"), albumPath, QStringLiteral("--printer"), printer});
+        QVERIFY(sorvane.waitForFinished(60000));
+        QCOMPARE(sorvane.exitCode(), 1);
+        QVERIFY(sorvane.readAllStandardError().contains("not accepting jobs"));
+        QTest::qWait(500);
+        QCOMPARE(storedJobs().size(), jobsBefore);
     }
 
     void commandLinePrintsOnTheNamedPrinter()
