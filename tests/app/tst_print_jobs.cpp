@@ -57,6 +57,33 @@ public:
     void setDefaultPrinter(const QString &name) override { defaultsSet << name; }
 };
 
+// The editor on the real services with the album open.
+struct Window {
+    JobServices services;
+    Form1 form{services};
+    explicit Window(const QString &album)
+    {
+        services.arguments = album;
+        form.startUp();
+    }
+    // The print dialog: picks the printer, types the copies, presses 印刷.
+    bool print(const QString &printerName, const QString &copies)
+    {
+        bool shown = false;
+        services.onModal = [&](QDialog &dialog) {
+            if (auto *dialog1 = qobject_cast<PrintDialog *>(&dialog)) {
+                shown = true;
+                dialog1->printerBox()->setCurrentText(printerName);
+                dialog1->copiesBox()->setText(copies);
+                dialog1->printButton()->click();
+            }
+        };
+        form.action(QStringLiteral("test_print"))->trigger();
+        services.onModal = nullptr;
+        return shown;
+    }
+};
+
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
@@ -127,6 +154,18 @@ class TestPrintJobs : public QObject {
         return jobs;
     }
 
+    // `sorvane --print ALBUM --printer NAME`: its exit status and stderr.
+    int printFromShell(const QString &printerName, QByteArray *errors)
+    {
+        QProcess sorvane;
+        sorvane.start(QStringLiteral(SORVANE_BINARY),
+                      {QStringLiteral("--print"), albumPath, QStringLiteral("--printer"), printerName});
+        if (!sorvane.waitForFinished(60000))
+            return -1;
+        *errors = sorvane.readAllStandardError();
+        return sorvane.exitCode();
+    }
+
     // The whole album as printed: the cover with its particulars, then the
     // two pages with their titles, comments and the two photos.
     void checkAlbumDocument(const QString &job)
@@ -180,140 +219,78 @@ private slots:
 
     void printDialogPrintsTwoDocumentsOnThePickedPrinter()
     {
-        JobServices services;
-        services.arguments = albumPath;
-        QVERIFY(services.printerNames().contains(printer));
-        Form1 form(services);
-        form.startUp();
-        QCOMPARE(form.table().text(1, AlbumTable::Title), QStringLiteral("床掘状況"));
-
-        bool shown = false;
-        services.onModal = [&](QDialog &dialog) {
-            auto *print = qobject_cast<PrintDialog *>(&dialog);
-            if (!print)
-                return;
-            shown = true;
-            print->printerBox()->setCurrentText(printer);
-            print->copiesBox()->setText(QStringLiteral("2"));
-            print->printButton()->click();
-        };
-        form.action(QStringLiteral("test_print"))->trigger();
-        QVERIFY(shown);
-        QCOMPARE(services.messages, QStringList());
-
+        Window w(albumPath);
+        QCOMPARE(w.form.table().text(1, AlbumTable::Title), QStringLiteral("床掘状況"));
+        QVERIFY(w.print(printer, QStringLiteral("2")));
+        QCOMPARE(w.services.messages, QStringList());
         const QStringList jobs = newJobs(2);
         QCOMPARE(jobs.size(), 2);
         for (const QString &job : jobs) {
             checkAlbumDocument(job);
-            // Each copy is a document of its own, sent once.
+            // Each copy is a document of its own, sent once, named after the album.
             QFile info(QString(job).replace(QLatin1String(".data"), QLatin1String(".info")));
             QVERIFY(info.open(QIODevice::ReadOnly));
             const QList<QByteArray> lines = info.readAll().split('\n');
-            QVERIFY(lines.contains("copies=1"));
-            QVERIFY(lines.contains("title=現場"));
+            QVERIFY(lines.contains("copies=1") && lines.contains("title=現場"));
         }
     }
 
-    void previewShowsWhatThePickedPrinterWouldGet()
+    void previewAndSinglePageUseThePickedPrinter()
     {
-        JobServices services;
-        services.arguments = albumPath;
-        Form1 form(services);
-        form.startUp();
+        Window w(albumPath);
+        QVERIFY(w.print(printer, QStringLiteral("0"))); // picks the printer, prints nothing
         QString previewPrinter;
         int previewPages = -1;
-        services.onModal = [&](QDialog &dialog) {
-            if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
-                print->printerBox()->setCurrentText(printer);
-                print->copiesBox()->setText(QStringLiteral("0"));
-                print->printButton()->click();
-            } else if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog)) {
+        w.services.onModal = [&](QDialog &dialog) {
+            if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog)) {
                 previewPrinter = preview->printer()->printerName();
                 auto *pages = preview->findChild<QPrintPreviewWidget *>();
-                QVERIFY(pages);
                 pages->updatePreview();
                 previewPages = pages->pageCount();
             }
         };
-        form.action(QStringLiteral("test_print"))->trigger(); // picks the printer, prints nothing
-        form.action(QStringLiteral("print_preview"))->trigger();
+        w.form.action(QStringLiteral("print_preview"))->trigger();
         QCOMPARE(previewPrinter, printer);
         QCOMPARE(previewPages, 3);
-        QCOMPARE(services.messages, QStringList());
-    }
+        QCOMPARE(storedJobs().size(), jobsBefore);
 
-    void singlePagePrintsThePageOnScreen()
-    {
-        JobServices services;
-        services.arguments = albumPath;
-        Form1 form(services);
-        form.startUp();
-        services.onModal = [&](QDialog &dialog) {
-            if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
-                print->printerBox()->setCurrentText(printer);
-                print->copiesBox()->setText(QStringLiteral("0"));
-                print->printButton()->click();
-            }
-        };
-        form.action(QStringLiteral("test_print"))->trigger(); // picks the printer, prints nothing
-        form.action(QStringLiteral("oneprint_menu"))->trigger();
+        w.form.action(QStringLiteral("oneprint_menu"))->trigger();
         const QStringList jobs = newJobs(1);
         QCOMPARE(jobs.size(), 1);
         QCOMPARE(pageCount(jobs[0]), 1);
         const QString text = pageTexts(jobs[0]).value(0);
-        QVERIFY(text.contains(QStringLiteral("床掘状況")));
-        QVERIFY(!text.contains(QStringLiteral("市道改良工事")));
+        QVERIFY(text.contains(QStringLiteral("床掘状況")) && !text.contains(QStringLiteral("市道改良工事")));
         QCOMPARE(imageCount(jobs[0]), 1);
+        QCOMPARE(w.services.messages, QStringList());
+    }
+
+    void commandLinePrintsOnTheNamedPrinter()
+    {
+        QByteArray errors;
+        QCOMPARE(printFromShell(printer, &errors), 0);
+        QVERIFY2(!errors.contains("not printed") && !errors.contains("fail"), errors.constData());
+        const QStringList jobs = newJobs(1);
+        QCOMPARE(jobs.size(), 1);
+        checkAlbumDocument(jobs[0]);
+
+        QCOMPARE(printFromShell(QStringLiteral("no-such"), &errors), 1);
+        QVERIFY(errors.contains("printer not found"));
+        QTest::qWait(500);
+        QCOMPARE(storedJobs().size(), jobsBefore);
     }
 
     void aQueueThatRefusesJobsIsReportedNotFedSilently()
     {
         QCOMPARE(QProcess::execute(QStringLiteral("cupsreject"), {printer}), 0);
         const auto accept = qScopeGuard([&] { QProcess::execute(QStringLiteral("cupsaccept"), {printer}); });
-        JobServices services;
-        services.arguments = albumPath;
-        Form1 form(services);
-        form.startUp();
-        services.onModal = [&](QDialog &dialog) {
-            if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
-                print->printerBox()->setCurrentText(printer);
-                print->copiesBox()->setText(QStringLiteral("1"));
-                print->printButton()->click();
-            }
-        };
-        form.action(QStringLiteral("test_print"))->trigger();
-        QCOMPARE(services.messages.size(), 1);
-        QVERIFY(services.messages[0].contains(printer));
+        Window w(albumPath);
+        QVERIFY(w.print(printer, QStringLiteral("1")));
+        QCOMPARE(w.services.messages.size(), 1);
+        QVERIFY(w.services.messages[0].contains(printer));
 
-        QProcess sorvane;
-        sorvane.start(QStringLiteral(SORVANE_BINARY),
-                      {QStringLiteral("--print"), albumPath, QStringLiteral("--printer"), printer});
-        QVERIFY(sorvane.waitForFinished(60000));
-        QCOMPARE(sorvane.exitCode(), 1);
-        QVERIFY(sorvane.readAllStandardError().contains("not accepting jobs"));
-        QTest::qWait(500);
-        QCOMPARE(storedJobs().size(), jobsBefore);
-    }
-
-    void commandLinePrintsOnTheNamedPrinter()
-    {
-        QProcess sorvane;
-        sorvane.start(QStringLiteral(SORVANE_BINARY),
-                      {QStringLiteral("--print"), albumPath, QStringLiteral("--printer"), printer});
-        QVERIFY(sorvane.waitForFinished(60000));
-        const QByteArray errors = sorvane.readAllStandardError();
-        QVERIFY2(!errors.contains("not printed") && !errors.contains("fail"), errors.constData());
-        QCOMPARE(sorvane.exitCode(), 0);
-        const QStringList jobs = newJobs(1);
-        QCOMPARE(jobs.size(), 1);
-        checkAlbumDocument(jobs[0]);
-
-        // Nothing is sent to a printer the scheduler does not have.
-        sorvane.start(QStringLiteral(SORVANE_BINARY),
-                      {QStringLiteral("--print"), albumPath, QStringLiteral("--printer"), QStringLiteral("no-such")});
-        QVERIFY(sorvane.waitForFinished(60000));
-        QCOMPARE(sorvane.exitCode(), 1);
-        QVERIFY(sorvane.readAllStandardError().contains("printer not found"));
+        QByteArray errors;
+        QCOMPARE(printFromShell(printer, &errors), 1);
+        QVERIFY(errors.contains("not accepting jobs"));
         QTest::qWait(500);
         QCOMPARE(storedJobs().size(), jobsBefore);
     }
