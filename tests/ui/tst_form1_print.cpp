@@ -128,6 +128,23 @@ private slots:
         QVERIFY(calls.contains(QStringLiteral("text 143.50 115.00 edited title")));
         QVERIFY(calls.filter(QStringLiteral("picture")).isEmpty());
         QVERIFY(calls.filter(QStringLiteral("new page")).isEmpty());
+
+        // Photos come from their files at print quality, not from the small
+        // screen copy (nor its "cannot show" placeholder); one that does not
+        // load leaves its frame empty and is named after the job.
+        QImage camera(3000, 2000, QImage::Format_RGB32);
+        camera.fill(QColor(0, 128, 0));
+        QVERIFY(camera.save(dir.filePath("camera.png")));
+        form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("camera.png"));
+        form.table().setText(3, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+        form.ShowPage();
+        form.action("oneprint_menu")->trigger();
+        const QStringList pictures = services.printJobs[1].calls.filter(QStringLiteral("picture"));
+        QCOMPARE(pictures, QStringList{QStringLiteral("picture %1x%2 #008000 19.50 11.00 120.00 87.00")
+                                           .arg(kPrintPhotoPixels.width())
+                                           .arg(kPrintPhotoPixels.height())});
+        QCOMPARE(services.messages.size(), 1);
+        QVERIFY(services.messages[0].text.contains(dir.filePath("gone.jpg")));
     }
 
     void hiddenPrintMenuPrintsThroughTheSystemDialog()

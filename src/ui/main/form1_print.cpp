@@ -149,21 +149,33 @@ void Form1::showPrintDialog()
 
 void Form1::PrintCurrentPageCommand()
 {
-    // The slots print as they stand on screen; whether a slot has a photo is
-    // decided by its path in the table.
-    std::array<PhotoSlot, 3> pageSlots;
-    for (int k = 0; k < kSlots; ++k) {
-        const bool hasPhoto = !table_.text(rowOf(k), AlbumTable::PhotoPath).isEmpty();
-        pageSlots[size_t(k)] = PhotoSlot{text1_[size_t(k)]->text(), text2_[size_t(k)]->text(),
-                                         commentFromBox(text3_[size_t(k)]->toPlainText()),
-                                         hasPhoto ? image1_[size_t(k)]->picture() : QImage(), hasPhoto};
-    }
     const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
     if (!job) {
         message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
         return;
     }
+    // The texts print as they stand in the boxes. A slot with a photo path
+    // prints its photo, loaded from the file at print quality (the screen's
+    // copy is far too small for paper), when it loads; otherwise its frame
+    // stays empty and the photo is named after the job.
+    const PrintPictureLoader loadForPrint = printPictureLoader();
+    std::array<PhotoSlot, 3> pageSlots;
+    QStringList missing;
+    for (int k = 0; k < kSlots; ++k) {
+        const QString path = table_.text(rowOf(k), AlbumTable::PhotoPath);
+        QImage picture;
+        if (!path.isEmpty()) {
+            picture = loadForPrint(path, nullptr);
+            if (picture.isNull())
+                missing.append(path);
+        }
+        const bool hasPhoto = !picture.isNull();
+        pageSlots[size_t(k)] =
+            PhotoSlot{text1_[size_t(k)]->text(), text2_[size_t(k)]->text(),
+                      commentFromBox(text3_[size_t(k)]->toPlainText()), std::move(picture), hasPhoto};
+    }
     PrintCurrentPage(*job, pageSlots, printSettingsForJob());
+    reportMissingPhotos(missing, QStringLiteral("印刷"));
 }
 
 void Form1::printSetup()
