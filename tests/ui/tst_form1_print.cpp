@@ -198,6 +198,14 @@ private slots:
         QCOMPARE(services.defaultPrinter, QString());
     }
 
+    void withoutPrintersTheSinglePagePrintSaysSo()
+    {
+        PrintingForm p({}, QString());
+        p.form->action("oneprint_menu")->trigger();
+        QVERIFY(p.services.printJobs.isEmpty());
+        QCOMPARE(p.services.takeMessageTexts(), QStringList{QStringLiteral("プリンタがありません。")});
+    }
+
     void jobsAndPdfAreNamedAfterTheAlbumFile()
     {
         PrintingForm p({"Office"}, "Office");

@@ -79,6 +79,8 @@ public:
     void reportMissingPhotos(const QStringList &paths, const QString &done);
     void printAlbumCopies(int copies);
     QString printJobName() const;
+    // No printer at all, or the current one cannot take a job.
+    void reportPrinterUnavailable();
 
     // Commands.
     void LoadPhoto(int slot);

@@ -75,6 +75,12 @@ void Form1::reportMissingPhotos(const QStringList &paths, const QString &done)
             paths.join(kCrLf));
 }
 
+void Form1::reportPrinterUnavailable()
+{
+    message(currentPrinter_.isEmpty() ? QStringLiteral("プリンタがありません。")
+                                      : QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+}
+
 void Form1::exportPdf()
 {
     FileDialogRequest request;
@@ -130,7 +136,7 @@ void Form1::printAlbumCopies(int copies)
         }
     }
     if (!started) {
-        message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+        reportPrinterUnavailable();
         return;
     }
     reportMissingPhotos(missing, QStringLiteral("印刷"));
@@ -151,7 +157,7 @@ void Form1::PrintCurrentPageCommand()
 {
     const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
     if (!job) {
-        message(QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+        reportPrinterUnavailable();
         return;
     }
     // The texts print as they stand in the boxes. A slot with a photo path
