@@ -357,11 +357,22 @@ QString commandLineUsage()
         "stop the job), 1 the job failed, 2 the command line is wrong.\n");
 }
 
+// Standard error carries this program's own messages only, one line each,
+// so scripts can read them: Qt's notes (no XDG_RUNTIME_DIR, a picture
+// library's warnings) are dropped unless QT_LOGGING_RULES asks for them.
+static void keepQtNotesOffStandardError(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        writeTo(stderr, text + QLatin1Char('\n'));
+}
+
 int runCommandLine(int argc, char **argv)
 {
     // No window opens: a job runs on machines without a display as well.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qInstallMessageHandler(keepQtNotesOffStandardError);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
 
