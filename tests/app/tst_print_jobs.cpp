@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -262,6 +264,15 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("床掘状況")) && !text.contains(QStringLiteral("市道改良工事")));
         QCOMPARE(imageCount(jobs[0]), 1);
         QCOMPARE(w.services.messages, QStringList());
+
+        // The paper chosen under "プロパティ" for this printer is what its
+        // later jobs use.
+        w.services.setPageLayoutFor(printer, QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, {}));
+        w.form.action(QStringLiteral("oneprint_menu"))->trigger();
+        const QStringList a5 = newJobs(1);
+        QCOMPARE(a5.size(), 1);
+        QVERIFY2(run(QStringLiteral("pdfinfo"), {a5[0]}).contains(QLatin1String("595 x 420 pts")),
+                 qPrintable(run(QStringLiteral("pdfinfo"), {a5[0]})));
     }
 
     void commandLinePrintsOnTheNamedPrinter()
