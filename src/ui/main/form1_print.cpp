@@ -43,6 +43,7 @@ public:
         };
     }
     bool cancelled() const { return dialog_.wasCanceled(); }
+    void setLabel(const QString &label) { dialog_.setLabelText(label); }
 
 private:
     QProgressDialog dialog_;
@@ -122,6 +123,8 @@ void Form1::printAlbumCopies(int copies)
         // The progress window closes before any message about the job.
         JobProgress progress(QStringLiteral("印刷しています..."), pageCount(), this);
         for (int i = 0; i < copies && !progress.cancelled(); ++i) {
+            if (copies > 1)
+                progress.setLabel(QStringLiteral("印刷しています... (%1/%2 部)").arg(i + 1).arg(copies));
             const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
             if (!job) {
                 started = false;
