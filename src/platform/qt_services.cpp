@@ -168,6 +168,14 @@ bool printerAcceptsJobs(const QString &printerName)
     return !refuses;
 }
 
+void QtServices::aimAt(QPrinter &printer, const QString &printerName) const
+{
+    printer.setPrinterName(printerName);
+    const QPageLayout layout = pageLayoutFor(printerName);
+    if (layout.isValid())
+        printer.setPageLayout(layout);
+}
+
 std::unique_ptr<PrintSurface> QtServices::beginPrintJob(const QString &printerName, const QString &documentName)
 {
     if (printerName.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(printerName) ||
@@ -175,11 +183,8 @@ std::unique_ptr<PrintSurface> QtServices::beginPrintJob(const QString &printerNa
         return nullptr;
     auto job = std::make_unique<PrinterJobSurface>();
     QPrinter &printer = job->device();
-    printer.setPrinterName(printerName);
+    aimAt(printer, printerName);
     printer.setDocName(documentName);
-    const QPageLayout layout = pageLayoutFor(printerName);
-    if (layout.isValid())
-        printer.setPageLayout(layout);
     return job;
 }
 
@@ -188,10 +193,7 @@ void QtServices::showPrinterProperties(const QString &printerName)
     if (printerName.isEmpty() || !QPrinterInfo::availablePrinterNames().contains(printerName))
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(printerName);
-    const QPageLayout layout = pageLayoutFor(printerName);
-    if (layout.isValid())
-        printer.setPageLayout(layout);
+    aimAt(printer, printerName);
     QPageSetupDialog dialog(&printer, QApplication::activeWindow());
     if (dialog.exec() == QDialog::Accepted)
         setPageLayoutFor(printerName, printer.pageLayout());
@@ -214,12 +216,8 @@ void QtServices::showPrinterSetup()
 std::optional<SystemPrintChoice> QtServices::showSystemPrintDialog(const QString &printerName)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (QPrinterInfo::availablePrinterNames().contains(printerName)) {
-        printer.setPrinterName(printerName);
-        const QPageLayout layout = pageLayoutFor(printerName);
-        if (layout.isValid())
-            printer.setPageLayout(layout);
-    }
+    if (QPrinterInfo::availablePrinterNames().contains(printerName))
+        aimAt(printer, printerName);
     printer.setFromTo(1, 1);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setMinMax(1, 10);

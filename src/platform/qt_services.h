@@ -7,6 +7,7 @@
 #include <QPageLayout>
 
 class QMimeData;
+class QPrinter;
 
 namespace sorvane {
 
@@ -48,6 +49,9 @@ public:
     }
 
     PictureCache &pictureCache() { return pictures_; }
+    // Sends the printer's output to the named printer, on the page layout
+    // chosen for it.
+    void aimAt(QPrinter &printer, const QString &printerName) const;
 
 private:
     QString fileDialog(const FileDialogRequest &request, bool save);
