@@ -26,7 +26,7 @@ AlbumContents sampleAlbum()
 {
     AlbumContents album;
     for (int i = 0; i < kCoverFieldCount; ++i)
-        album.cover[size_t(i)] = QStringLiteral("表紙の項目 %1").arg(i + 1);
+        album.cover.field(i + 1) = QStringLiteral("表紙の項目 %1").arg(i + 1);
     album.table.clear();
     for (int i = 1; i <= kEntries; ++i)
         album.table.appendEntry(numberText(i), QStringLiteral("第%1工区 基礎工事 配筋状況").arg(i), sampleComment(i),

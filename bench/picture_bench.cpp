@@ -211,12 +211,12 @@ struct Window {
     {
         form.startUp();
         form.show();
-        AlbumTable &table = form.table();
-        table.appendPage();
+        AlbumContents album;
+        album.table.appendPage();
         for (int page = 0; page < 2; ++page)
             for (int k = 0; k < 3; ++k)
-                table.setText(AlbumTable::RowOf(page + 1, k), AlbumTable::PhotoPath, photos().pages[page][k]);
-        form.pageSpinner()->setMaximum(2);
+                album.table.setText(AlbumTable::RowOf(page + 1, k), AlbumTable::PhotoPath, photos().pages[page][k]);
+        form.document().replace(std::move(album), {});
     }
 
     void show(int page)

@@ -2,14 +2,15 @@
 
 #include "io/album_file.h"
 #include "io/settings_files.h"
+#include "model/album_document.h"
 #include "platform/app_paths.h"
 #include "platform/picture_loader.h"
 #include "platform/qt_services.h"
 #include "print/album_print.h"
-#include "print/margins.h"
 #include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
 #include "print/print_fonts.h"
+#include "print/print_session.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,16 +71,13 @@ bool isFlagOption(const QString &name)
 // directory, else from the user's configuration directory.
 PrintSettings printSettingsFromIni()
 {
-    const PrintIni ini =
-        readPrintIni(locateSettingsFile(programDirectory(), userConfigDirectory(), QString::fromLatin1(kPrintIniName)));
-    PrintSettings settings;
-    settings.topMargin = marginFromText(ini.topMargin);
-    settings.leftMargin = marginFromText(ini.leftMargin);
-    settings.printNumbers = ini.numberPrintState == 1;
-    return settings;
+    PrintSession session;
+    session.loadIni(readPrintIni(
+        locateSettingsFile(programDirectory(), userConfigDirectory(), QString::fromLatin1(kPrintIniName))));
+    return session.settingsForJob();
 }
 
-bool loadAlbum(const QString &path, AlbumContents *album)
+bool loadAlbum(const QString &path, AlbumDocument *album)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -95,28 +93,20 @@ bool loadAlbum(const QString &path, AlbumContents *album)
         fail(QStringLiteral("cannot read the album %1: %2").arg(path, result.error.message()));
         return false;
     }
-    *album = std::move(result.album);
+    album->replace(std::move(result.album), path);
     return true;
-}
-
-// The pages the album prints: the table's page count, and one page for an
-// album of fewer than three entries.
-int printedPageCount(const AlbumTable &table)
-{
-    const int pages = table.pageCount();
-    return pages == 0 && table.count() > 0 ? 1 : pages;
 }
 
 // Loads photos for print, a relative path taken from the album file's folder,
 // and keeps the reason for each photo that could not be loaded.
 class PhotoLoader {
 public:
-    explicit PhotoLoader(const QString &albumPath) : m_albumPath(albumPath) {}
+    explicit PhotoLoader(const AlbumDocument &album) : m_album(album) {}
 
     PrintPictureLoader loader()
     {
         return [this](const QString &path, QString *error) {
-            const QString file = resolvePhotoPath(m_albumPath, path);
+            const QString file = m_album.resolvePhotoPath(path);
             QString why;
             QImage picture = loadPicture(file, kPrintPhotoPixels, &why);
             if (picture.isNull())
@@ -139,16 +129,16 @@ public:
     }
 
 private:
-    QString m_albumPath;
+    const AlbumDocument &m_album;
     QHash<QString, QString> m_reasons;
 };
 
 int exportPdf(const CommandLine &line)
 {
-    AlbumContents album;
+    AlbumDocument album;
     if (!loadAlbum(line.albumPath, &album))
         return kExitFailed;
-    const int pages = printedPageCount(album.table);
+    const int pages = album.pageCount();
     int page = 0;
     if (!line.pageText.isNull()) {
         bool ok = false;
@@ -158,21 +148,18 @@ int exportPdf(const CommandLine &line)
             return kExitFailed;
         }
         if (page < 1 || page > pages) {
-            fail(pages == 0 ? QStringLiteral("--page: the album has no pages")
-                            : QStringLiteral("--page: page %1 is outside 1..%2").arg(page).arg(pages));
+            fail(QStringLiteral("--page: page %1 is outside 1..%2").arg(page).arg(pages));
             return kExitFailed;
         }
     }
 
     registerPrintFontSubstitutions();
     const PrintSettings settings = printSettingsFromIni();
-    PhotoLoader photos(line.albumPath);
+    PhotoLoader photos(album);
     PrintReport report;
     QString error;
-    const bool written =
-        page > 0
-            ? exportPagePdf(line.pdfPath, album.table, page, settings, photos.loader(), &report, &error)
-            : exportAlbumPdf(line.pdfPath, album.cover, album.table, pages, settings, photos.loader(), &report, &error);
+    const bool written = page > 0 ? exportPagePdf(line.pdfPath, album, page, settings, photos.loader(), &report, &error)
+                                  : exportAlbumPdf(line.pdfPath, album, settings, photos.loader(), &report, &error);
     if (!written) {
         fail(QStringLiteral("cannot write %1: %2").arg(line.pdfPath, error));
         return kExitFailed;
@@ -194,7 +181,7 @@ int printAlbum(const CommandLine &line)
             return kExitFailed;
         }
     }
-    AlbumContents album;
+    AlbumDocument album;
     if (!loadAlbum(line.albumPath, &album))
         return kExitFailed;
 
@@ -214,8 +201,7 @@ int printAlbum(const CommandLine &line)
 
     registerPrintFontSubstitutions();
     const PrintSettings settings = printSettingsFromIni();
-    const int pages = printedPageCount(album.table);
-    PhotoLoader photos(line.albumPath);
+    PhotoLoader photos(album);
     PrintReport report;
     // Each copy is a document of its own, so that the copies come out collated
     // whatever the printer does with a copy count.
@@ -225,7 +211,7 @@ int printAlbum(const CommandLine &line)
         printer.setDocName(QFileInfo(line.albumPath).completeBaseName());
         {
             QPainterPrintSurface surface(printer);
-            report = PrintAlbum(surface, album.cover, album.table, pages, settings, photos.loader());
+            report = PrintAlbum(surface, album, settings, photos.loader());
         }
         if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
             fail(QStringLiteral("printing on %1 failed").arg(printerName));

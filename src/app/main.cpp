@@ -15,8 +15,9 @@ int main(int argc, char *argv[])
         return sorvane::runCommandLine(argc, argv);
 
     QApplication app(argc, argv);
+    // No display name: Qt would append it to every window's title on X11,
+    // and the captions must read exactly as the program sets them.
     QApplication::setApplicationName(QStringLiteral("Sorvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Sorvane"));
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     // The program speaks Japanese whatever the locale, and so do Qt's own
     // dialogs (file, print, page set-up, message box buttons) when Qt's

@@ -1,9 +1,8 @@
 #include "io/album_file.h"
 
+#include "model/album_document.h"
 #include "text/cp932.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace sorvane {
@@ -59,8 +58,8 @@ template <typename Put> void forEachAlbumLine(const CoverData &cover, const Albu
         scratch.replace(kCrLf, QStringLiteral("\n"));
         put(QStringView(scratch));
     };
-    for (const QString &field : cover)
-        oneLine(field);
+    for (int n = 1; n <= kCoverFieldCount; ++n)
+        oneLine(cover.field(n));
     for (const PhotoEntry &e : table.entries()) {
         oneLine(e.number);
         oneLine(e.title);
@@ -124,7 +123,8 @@ AlbumReadResult parseAlbum(QByteArrayView bytes)
     LineReader lines(decoded.text);
     QStringView line;
     qint64 lineNo = 0;
-    for (QString &field : result.album.cover) {
+    for (int n = 1; n <= kCoverFieldCount; ++n) {
+        QString &field = result.album.cover.field(n);
         if (!lines.next(line)) {
             error.kind = AlbumFileError::EndsInCover;
             error.line = lineNo + 1;
@@ -204,13 +204,6 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
     return out;
 }
 
-QString resolvePhotoPath(const QString &albumPath, const QString &photoPath)
-{
-    if (photoPath.isEmpty() || !QDir::isRelativePath(photoPath) || albumPath.isEmpty())
-        return photoPath;
-    return QFileInfo(albumPath).absoluteDir().filePath(photoPath);
-}
-
 AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table)
 {
     AlbumFileError error;
@@ -241,6 +234,11 @@ AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const
         error.detail = file.errorString();
     }
     return error;
+}
+
+AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document)
+{
+    return writeAlbumFile(path, document.cover(), document.table());
 }
 
 } // namespace sorvane

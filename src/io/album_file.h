@@ -1,8 +1,7 @@
 #pragma once
 
 #include "io/text_file.h"
-#include "model/album_table.h"
-#include "model/cover_data.h"
+#include "model/album_contents.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,13 +13,14 @@
 // byte-order mark instead, so that nothing is lost.
 namespace sorvane {
 
+class AlbumDocument;
+
 inline constexpr int kCoverLineCount = kCoverFieldCount;
 inline constexpr int kLinesPerEntry = 4;
 
 // Bounds that keep a stray file (a disk image, a video picked by mistake)
 // from filling the memory. A real album of 10,000 entries is about 2 MB.
 inline constexpr qint64 kMaxAlbumFileBytes = 64 * 1024 * 1024;
-inline constexpr int kMaxAlbumEntries = 100000;
 
 struct AlbumFileError {
     enum Kind {
@@ -44,11 +44,6 @@ struct AlbumFileError {
     QString message() const;
 };
 
-struct AlbumContents {
-    CoverData cover;
-    AlbumTable table;
-};
-
 struct AlbumReadResult {
     AlbumFileError error;
     AlbumContents album; // complete only when !error.isError()
@@ -66,12 +61,8 @@ AlbumReadResult readAlbumFile(const QString &path);
 // the layout of the file.
 QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextEncoding *encoding = nullptr);
 
-// The file a photo path names: a relative path is taken from the album
-// file's folder (so an album moved with its photos keeps working); an
-// absolute path, or any path of an album not yet saved, stands as it is.
-QString resolvePhotoPath(const QString &albumPath, const QString &photoPath);
-
 // Writes the album atomically: on failure the previous file is left as it was.
 AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table);
+AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document);
 
 } // namespace sorvane

@@ -20,7 +20,6 @@ const PhotoEntry &AlbumTable::entry(int row) const
 PhotoEntry &AlbumTable::entry(int row)
 {
     Q_ASSERT(row >= 1 && row <= count());
-    ++revision_;
     return rows_[size_t(row - 1)];
 }
 
@@ -64,7 +63,6 @@ void AlbumTable::setText(int row, int column, const QString &text)
 
 void AlbumTable::reset()
 {
-    ++revision_;
     rows_.clear();
     pageCount_ = 0;
     appendPage();
@@ -73,29 +71,32 @@ void AlbumTable::reset()
 void AlbumTable::clear()
 {
     rows_.clear();
-    ++revision_;
 }
 
 void AlbumTable::appendEntry(const QString &number, const QString &title, const QString &comment,
                              const QString &photoPath)
 {
     rows_.push_back(PhotoEntry{number, title, comment, photoPath});
-    ++revision_;
 }
 
 void AlbumTable::appendEntry(PhotoEntry entry)
 {
     rows_.push_back(std::move(entry));
-    ++revision_;
 }
 
 void AlbumTable::appendPage()
 {
     ++pageCount_;
-    ++revision_;
     const int first = kSlotsPerPage * (pageCount_ - 1) + 1;
     for (int k = 0; k < kSlotsPerPage; ++k)
         appendEmptyEntry(first + k);
+}
+
+void AlbumTable::removeLastPage()
+{
+    Q_ASSERT(pageCount_ > 0 && count() >= kSlotsPerPage);
+    --pageCount_;
+    rows_.resize(rows_.size() - kSlotsPerPage);
 }
 
 void AlbumTable::appendEmptyEntry(int number)

@@ -6,6 +6,10 @@
 
 namespace sorvane {
 
+// The most entries an album may hold, so that every album that can be saved
+// can be opened again.
+inline constexpr int kMaxAlbumEntries = 100000;
+
 // One photo entry of the album: the columns 1 to 4 of its row. Column 0 of a
 // row is always empty and is not stored.
 struct PhotoEntry {
@@ -28,6 +32,12 @@ struct PhotoEntry {
         title.clear();
         comment.clear();
         photoPath.clear();
+    }
+    void swapContent(PhotoEntry &other) noexcept
+    {
+        title.swap(other.title);
+        comment.swap(other.comment);
+        photoPath.swap(other.photoPath);
     }
     friend bool operator==(const PhotoEntry &, const PhotoEntry &) = default;
 };
@@ -52,11 +62,7 @@ public:
 
     int count() const { return int(rows_.size()); }
     int pageCount() const { return pageCount_; }
-    void setPageCount(int pages)
-    {
-        pageCount_ = pages;
-        ++revision_;
-    }
+    void setPageCount(int pages) { pageCount_ = pages; }
 
     // Columns 0..4 of a row (1-based). Column 0 reads as "" and ignores writes.
     // A row outside 1..count() is a caller's error and asserts in debug builds.
@@ -75,12 +81,11 @@ public:
     void appendEntry(PhotoEntry entry);
     // One page more, then three empty entries numbered for that page.
     void appendPage();
+    // Takes back the last appendPage(): the page count falls by one and the
+    // last three rows go. Only an undo of page growth uses it.
+    void removeLastPage();
 
     void reserve(int rows) { rows_.reserve(size_t(rows)); }
-
-    // Grows with every operation that may change the table (a non-const
-    // entry() counts as one), so a view can tell whether to refresh.
-    quint64 revision() const { return revision_; }
 
     friend bool operator==(const AlbumTable &a, const AlbumTable &b)
     {
@@ -92,7 +97,6 @@ private:
 
     std::vector<PhotoEntry> rows_;
     int pageCount_ = 0;
-    quint64 revision_ = 0;
 };
 
 } // namespace sorvane

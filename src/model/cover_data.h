@@ -2,14 +2,35 @@
 
 #include <QString>
 
-#include <array>
-
 namespace sorvane {
 
-// The fourteen cover particulars of an album, fields 1..14 at indexes 0..13
-// (fiscal year, construction number, name, site, start and completion dates,
-// contractor, submission date).
-inline constexpr int kCoverFieldCount = 14;
-using CoverData = std::array<QString, kCoverFieldCount>;
+// The fourteen cover particulars of an album, in the order the album file
+// holds them (fields 1 to 14). Every field is free text.
+struct CoverData {
+    static constexpr int kFieldCount = 14;
+
+    QString fiscalYear;         // 1: Reiwa year of the job, "令和 … 年度"
+    QString constructionNumber; // 2: "工第 … 号"
+    QString constructionName;   // 3: 工事名
+    QString site;               // 4: 工事場所
+    QString startYear;          // 5: 着工, Reiwa year
+    QString startMonth;         // 6
+    QString startDay;           // 7
+    QString completionYear;     // 8: 竣工, Reiwa year
+    QString completionMonth;    // 9
+    QString completionDay;      // 10
+    QString contractor;         // 11: 工事施工者
+    QString submissionYear;     // 12: 提出年月日, Reiwa year
+    QString submissionMonth;    // 13
+    QString submissionDay;      // 14
+
+    // Field n, 1..14, in file order.
+    QString &field(int n);
+    const QString &field(int n) const;
+
+    friend bool operator==(const CoverData &, const CoverData &) = default;
+};
+
+inline constexpr int kCoverFieldCount = CoverData::kFieldCount;
 
 } // namespace sorvane

@@ -65,7 +65,7 @@ QString QtServices::saveFileName(const FileDialogRequest &request)
 MessageResult QtServices::showMessage(const MessageRequest &request)
 {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationDisplayName() : request.caption);
+    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationName() : request.caption);
     box.setText(toDesktopLineEnds(request.text));
     box.setTextFormat(Qt::PlainText);
     box.setIcon(request.icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon);

@@ -2,54 +2,71 @@
 
 #include "print/cover_page.h"
 
+#include <algorithm>
+
 namespace sorvane {
 
-PrintReport PrintAlbum(PrintSurface &surface, const CoverData &cover, const AlbumTable &table, int pageCount,
-                       const PrintSettings &settings, const PrintPictureLoader &loadPicture,
-                       const PrintProgress &progress)
+std::array<PhotoSlot, 3> pageSlots(const AlbumTable &table, int page)
+{
+    std::array<PhotoSlot, 3> sheet;
+    for (int k = 0; k < 3; ++k) {
+        const int row = AlbumTable::RowOf(page, k);
+        if (row < 1 || row > table.count())
+            continue;
+        const PhotoEntry &entry = table.entry(row);
+        sheet[size_t(k)] =
+            PhotoSlot{QStringLiteral("No.") + entry.number, entry.title, entry.comment, {}, false, entry.photoPath};
+    }
+    return sheet;
+}
+
+void loadSlotPictures(std::array<PhotoSlot, 3> &sheet, const PrintPictureLoader &loadPicture, QStringList *missing)
+{
+    for (PhotoSlot &slot : sheet) {
+        if (slot.photoPath.isEmpty())
+            continue;
+        QString error;
+        slot.picture = loadPicture ? loadPicture(slot.photoPath, &error) : QImage();
+        slot.hasPhoto = !slot.picture.isNull();
+        if (!slot.hasPhoto && missing)
+            missing->append(slot.photoPath);
+    }
+}
+
+PrintReport PrintAlbum(PrintSurface &surface, const AlbumDocument &album, const PrintSettings &settings,
+                       const PrintPictureLoader &loadPicture, const PrintProgress &progress)
 {
     PrintReport report;
-    DrawCoverPage(surface, cover, settings.topMargin, settings.leftMargin);
+    const int pageCount = album.pageCount();
+    DrawCoverPage(surface, album.cover(), settings.topMargin, settings.leftMargin);
     surface.newPage();
     for (int page = 1; page <= pageCount; ++page) {
         if (progress && !progress(page, pageCount)) {
             report.cancelled = true;
             break;
         }
-        std::array<PhotoSlot, 3> pageSlots;
-        bool anyPhotoPath = false;
-        for (int k = 0; k < 3; ++k) {
-            const int row = AlbumTable::RowOf(page, k);
-            if (row > table.count())
-                continue;
-            const PhotoEntry &entry = table.entry(row);
-            pageSlots[size_t(k)] =
-                PhotoSlot{QStringLiteral("No.") + entry.number, entry.title, entry.comment, {}, false};
-            anyPhotoPath = anyPhotoPath || !entry.photoPath.isEmpty();
-        }
+        std::array<PhotoSlot, 3> sheet = pageSlots(album.table(), page);
         if (page > 1)
             surface.newPage();
+        const bool anyPhotoPath =
+            std::any_of(sheet.begin(), sheet.end(), [](const PhotoSlot &s) { return !s.photoPath.isEmpty(); });
         if (!anyPhotoPath)
             continue;
-        // Photos are loaded only for pages that are drawn; a photo that cannot
-        // be loaded leaves its slot without a picture and is reported.
-        for (int k = 0; k < 3; ++k) {
-            const int row = AlbumTable::RowOf(page, k);
-            if (row > table.count() || table.entry(row).photoPath.isEmpty())
-                continue;
-            const QString &path = table.entry(row).photoPath;
-            QString error;
-            QImage picture = loadPicture ? loadPicture(path, &error) : QImage();
-            if (picture.isNull()) {
-                report.missingPhotos.append(path);
-                continue;
-            }
-            pageSlots[size_t(k)].picture = std::move(picture);
-            pageSlots[size_t(k)].hasPhoto = true;
-        }
-        DrawPhotoPage(surface, pageSlots, settings.topMargin, settings.leftMargin, settings.printNumbers);
+        // Photos are loaded only for pages that are drawn.
+        loadSlotPictures(sheet, loadPicture, &report.missingPhotos);
+        DrawPhotoPage(surface, sheet, settings.topMargin, settings.leftMargin, settings.printNumbers);
     }
     surface.endDocument();
+    return report;
+}
+
+PrintReport PrintAlbumPage(PrintSurface &surface, const AlbumDocument &album, int page, const PrintSettings &settings,
+                           const PrintPictureLoader &loadPicture)
+{
+    PrintReport report;
+    std::array<PhotoSlot, 3> sheet = pageSlots(album.table(), page);
+    loadSlotPictures(sheet, loadPicture, &report.missingPhotos);
+    PrintCurrentPage(surface, sheet, settings);
     return report;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "model/album_table.h"
-#include "model/cover_data.h"
+#include "model/album_document.h"
 #include "print/photo_page.h"
 #include "print/print_surface.h"
 
@@ -37,15 +36,24 @@ struct PrintReport {
     bool cancelled = false;
 };
 
-// One copy of the whole album as one document: the cover, then pages 1 to
-// pageCount from the table. A page none of whose entries has a photo path
-// is not drawn, but the page break before it is still requested.
-PrintReport PrintAlbum(PrintSurface &surface, const CoverData &cover, const AlbumTable &table, int pageCount,
-                       const PrintSettings &settings, const PrintPictureLoader &loadPicture,
-                       const PrintProgress &progress = {});
+// The three slots of page `page` as print draws them: number label, title,
+// comment and photo path of each entry (a slot beyond the last row stays
+// empty). Pictures are not loaded.
+std::array<PhotoSlot, 3> pageSlots(const AlbumTable &table, int page);
+// Loads the picture of every slot of the sheet with a photo path. A photo that cannot be
+// loaded leaves its slot without a picture; its path goes to `missing`.
+void loadSlotPictures(std::array<PhotoSlot, 3> &sheet, const PrintPictureLoader &loadPicture, QStringList *missing);
 
-// The page on screen alone, as one document of one sheet, drawn whether or
-// not any slot has a photo path.
+// One copy of the whole album as one document: the cover, then every page.
+// A page none of whose entries has a photo path is not drawn, but the page
+// break before it is still requested.
+PrintReport PrintAlbum(PrintSurface &surface, const AlbumDocument &album, const PrintSettings &settings,
+                       const PrintPictureLoader &loadPicture, const PrintProgress &progress = {});
+
+// One page alone, as one document of one sheet, drawn whether or not any
+// slot has a photo path.
+PrintReport PrintAlbumPage(PrintSurface &surface, const AlbumDocument &album, int page, const PrintSettings &settings,
+                           const PrintPictureLoader &loadPicture);
 void PrintCurrentPage(PrintSurface &surface, const std::array<PhotoSlot, 3> &pageSlots, const PrintSettings &settings);
 
 } // namespace sorvane

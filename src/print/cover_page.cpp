@@ -51,16 +51,17 @@ void DrawCoverPage(PrintSurface &surface, const CoverData &cover, int topMargin,
     coverText(surface, 77.0, 50.0, kHeadingFont, QStringLiteral("工 事 写 真 帳"));
 
     coverText(surface, 54.0, 82.0, kLabelFont, QStringLiteral("工事番号"));
-    coverText(surface, 87.5, 82.5, kValueFont, QStringLiteral("令和　") + cover[0] + QStringLiteral(" 年度"));
-    coverText(surface, 147.0, 82.5, kValueFont, QStringLiteral("工第　") + cover[1] + QStringLiteral(" 号"));
+    coverText(surface, 87.5, 82.5, kValueFont, QStringLiteral("令和　") + cover.fiscalYear + QStringLiteral(" 年度"));
+    coverText(surface, 147.0, 82.5, kValueFont,
+              QStringLiteral("工第　") + cover.constructionNumber + QStringLiteral(" 号"));
     surface.drawLine(54.0, 90.0, 174.0, 90.0);
 
     coverText(surface, 54.0, 111.0, kLabelFont, QStringLiteral("工 事 名"));
-    coverText(surface, 87.5, 111.5, kValueFont, cover[2]);
+    coverText(surface, 87.5, 111.5, kValueFont, cover.constructionName);
     surface.drawLine(54.0, 119.0, 174.0, 119.0);
 
     coverText(surface, 54.0, 140.0, kLabelFont, QStringLiteral("工事場所"));
-    coverText(surface, 87.5, 140.5, kValueFont, cover[3]);
+    coverText(surface, 87.5, 140.5, kValueFont, cover.site);
     surface.drawLine(54.0, 148.0, 174.0, 148.0);
 
     // The construction period: start and completion rows share one layout;
@@ -70,15 +71,17 @@ void DrawCoverPage(PrintSurface &surface, const CoverData &cover, int topMargin,
         QString mark;
         double y;
         double ruleY;
-        int firstField;
+        const QString &year;
+        const QString &month;
+        const QString &day;
     } periodRows[] = {
-        {QStringLiteral("着"), 169.5, 177.0, 4},
-        {QStringLiteral("竣"), 190.0, 198.0, 7},
+        {QStringLiteral("着"), 169.5, 177.0, cover.startYear, cover.startMonth, cover.startDay},
+        {QStringLiteral("竣"), 190.0, 198.0, cover.completionYear, cover.completionMonth, cover.completionDay},
     };
     for (const auto &row : periodRows) {
-        const QString &year = cover[row.firstField];
-        const QString &month = cover[row.firstField + 1];
-        const QString &day = cover[row.firstField + 2];
+        const QString &year = row.year;
+        const QString &month = row.month;
+        const QString &day = row.day;
         coverText(surface, 83.0, row.y, kValueFont, row.mark);
         coverText(surface, 100.0, row.y, kValueFont, QStringLiteral("工"));
         coverText(surface, 113.0, row.y, kValueFont, QStringLiteral("令和"));
@@ -92,17 +95,17 @@ void DrawCoverPage(PrintSurface &surface, const CoverData &cover, int topMargin,
     }
 
     coverText(surface, 54.0, 247.0, kLabelFont, QStringLiteral("工事施工者"));
-    coverText(surface, 87.5, 247.5, kValueFont, cover[10]);
+    coverText(surface, 87.5, 247.5, kValueFont, cover.contractor);
     surface.drawLine(54.0, 256.0, 174.0, 256.0);
 
     // The only label in the regular Mincho face.
     coverText(surface, 54.0, 258.5, kValueFont, QStringLiteral("提出年月日"));
     coverText(surface, 87.5, 258.5, kValueFont, QStringLiteral("令和"));
-    coverText(surface, 102.0, 258.5, kValueFont, cover[11]);
+    coverText(surface, 102.0, 258.5, kValueFont, cover.submissionYear);
     coverText(surface, 109.5, 258.5, kValueFont, QStringLiteral("年"));
-    coverText(surface, shiftedX(cover[12], 123.0, 118.0), 258.5, kValueFont, cover[12]);
+    coverText(surface, shiftedX(cover.submissionMonth, 123.0, 118.0), 258.5, kValueFont, cover.submissionMonth);
     coverText(surface, 127.0, 258.5, kValueFont, QStringLiteral("月"));
-    coverText(surface, shiftedX(cover[13], 143.5, 140.0), 258.5, kValueFont, cover[13]);
+    coverText(surface, shiftedX(cover.submissionDay, 143.5, 140.0), 258.5, kValueFont, cover.submissionDay);
     coverText(surface, 147.0, 258.5, kValueFont, QStringLiteral("日"));
 
     surface.setLineWidth(1);

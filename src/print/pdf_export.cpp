@@ -49,39 +49,23 @@ template <typename Draw> bool writePdf(const QString &pdfPath, QString *error, D
 
 } // namespace
 
-bool exportAlbumPdf(const QString &pdfPath, const CoverData &cover, const AlbumTable &table, int pageCount,
-                    const PrintSettings &settings, const PrintPictureLoader &loadPicture, PrintReport *report,
-                    QString *error, const PrintProgress &progress)
+bool exportAlbumPdf(const QString &pdfPath, const AlbumDocument &album, const PrintSettings &settings,
+                    const PrintPictureLoader &loadPicture, PrintReport *report, QString *error,
+                    const PrintProgress &progress)
 {
     return writePdf(pdfPath, error, [&](PrintSurface &surface) {
-        const PrintReport done = PrintAlbum(surface, cover, table, pageCount, settings, loadPicture, progress);
+        const PrintReport done = PrintAlbum(surface, album, settings, loadPicture, progress);
         if (report)
             *report = done;
         return !done.cancelled;
     });
 }
 
-bool exportPagePdf(const QString &pdfPath, const AlbumTable &table, int page, const PrintSettings &settings,
+bool exportPagePdf(const QString &pdfPath, const AlbumDocument &album, int page, const PrintSettings &settings,
                    const PrintPictureLoader &loadPicture, PrintReport *report, QString *error)
 {
     return writePdf(pdfPath, error, [&](PrintSurface &surface) {
-        std::array<PhotoSlot, 3> pageSlots;
-        PrintReport done;
-        for (int k = 0; k < 3; ++k) {
-            const int row = AlbumTable::RowOf(page, k);
-            if (row < 1 || row > table.count())
-                continue;
-            const PhotoEntry &e = table.entry(row);
-            PhotoSlot &slot = pageSlots[size_t(k)];
-            slot = PhotoSlot{QStringLiteral("No.") + e.number, e.title, e.comment, {}, !e.photoPath.isEmpty()};
-            if (slot.hasPhoto) {
-                QString why;
-                slot.picture = loadPicture ? loadPicture(e.photoPath, &why) : QImage();
-                if (slot.picture.isNull())
-                    done.missingPhotos.append(e.photoPath);
-            }
-        }
-        PrintCurrentPage(surface, pageSlots, settings);
+        const PrintReport done = PrintAlbumPage(surface, album, page, settings, loadPicture);
         if (report)
             *report = done;
         return true;

@@ -11,13 +11,13 @@ namespace sorvane {
 // are taken at 600 dpi. Returns false, with the reason, when the file cannot
 // be written or the progress callback cancelled the job (report->cancelled);
 // nothing is left behind then, and a file that was there stays as it was.
-bool exportAlbumPdf(const QString &pdfPath, const CoverData &cover, const AlbumTable &table, int pageCount,
-                    const PrintSettings &settings, const PrintPictureLoader &loadPicture, PrintReport *report,
-                    QString *error, const PrintProgress &progress = {});
+bool exportAlbumPdf(const QString &pdfPath, const AlbumDocument &album, const PrintSettings &settings,
+                    const PrintPictureLoader &loadPicture, PrintReport *report, QString *error,
+                    const PrintProgress &progress = {});
 
-// One page of the album alone, as the single-page print draws it, from the
-// table (photos loaded from their files).
-bool exportPagePdf(const QString &pdfPath, const AlbumTable &table, int page, const PrintSettings &settings,
+// One page of the album alone, as the single-page print draws it (photos
+// loaded from their files).
+bool exportPagePdf(const QString &pdfPath, const AlbumDocument &album, int page, const PrintSettings &settings,
                    const PrintPictureLoader &loadPicture, PrintReport *report, QString *error);
 
 } // namespace sorvane

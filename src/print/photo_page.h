@@ -15,9 +15,9 @@ struct PhotoSlot {
     QString title;
     QString comment; // as typed, CR LF line breaks included; wrapped for print
     QImage picture;
-    // Whether the entry has a photo path. It alone decides whether the picture
-    // is drawn; the picture itself may be null.
+    // Whether the picture is drawn: the entry has a photo and it was loaded.
     bool hasPhoto = false;
+    QString photoPath; // as the album holds it, "" for none
 };
 
 // Draws one photo page, three pageSlots top to bottom, on the current sheet.

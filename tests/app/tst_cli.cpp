@@ -98,7 +98,7 @@ class TestCli : public QObject {
     void writeAlbum(const QString &file, const QStringList &photos)
     {
         CoverData cover;
-        cover[2] = kCoverName;
+        cover.constructionName = kCoverName;
         AlbumTable table;
         table.clear();
         for (qsizetype i = 0; i < photos.size(); ++i)

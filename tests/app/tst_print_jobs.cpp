@@ -206,7 +206,7 @@ private slots:
         QVERIFY(photo.save(dir.filePath("p4.jpg")));
 
         AlbumContents album;
-        album.cover[3] = QStringLiteral("市道改良工事");
+        album.cover.site = QStringLiteral("市道改良工事");
         album.table.reset();
         album.table.appendPage();
         album.table.setText(1, AlbumTable::Title, QStringLiteral("床掘状況"));
@@ -222,7 +222,7 @@ private slots:
     void printDialogPrintsTwoDocumentsOnThePickedPrinter()
     {
         Window w(albumPath);
-        QCOMPARE(w.form.table().text(1, AlbumTable::Title), QStringLiteral("床掘状況"));
+        QCOMPARE(w.form.document().text(1, AlbumTable::Title), QStringLiteral("床掘状況"));
         QVERIFY(w.print(printer, QStringLiteral("2")));
         QCOMPARE(w.services.messages, QStringList());
         const QStringList jobs = newJobs(2);

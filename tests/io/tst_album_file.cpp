@@ -1,6 +1,7 @@
 // Album files: the bytes written, what is read back, and the files refused.
 #include "file_size_limit.h"
 #include "io/album_file.h"
+#include "model/photo_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +18,8 @@ CoverData sampleCover()
 {
     CoverData cover;
     for (int i = 0; i < kCoverFieldCount; ++i)
-        cover[size_t(i)] = QString::number(i + 1);
-    cover[2] = QStringLiteral("表紙");
+        cover.field(i + 1) = QString::number(i + 1);
+    cover.field(3) = QStringLiteral("表紙");
     return cover;
 }
 
@@ -96,7 +97,7 @@ private slots:
         QByteArray expected = coverBytes();
         QByteArrayList entry2 = {" 2", "", "", ""};
         if (column == 0) {
-            cover[3] = text;
+            cover.field(4) = text;
             expected.replace("\r\n4\r\n", "\r\n" + line + "\r\n");
         } else {
             table.setText(2, column, text);
@@ -110,7 +111,7 @@ private slots:
 
         const AlbumContents read = parsed(bytes);
         if (column == 0)
-            cover[3] = back;
+            cover.field(4) = back;
         else
             table.setText(2, column, back);
         QCOMPARE(read.cover, cover);

@@ -1,4 +1,5 @@
 // The page sequence of a whole-album print and of the single-page print.
+#include "album_document_of.h"
 #include "model/number_text.h"
 #include "print/album_print.h"
 #include "recording_surface.h"
@@ -6,6 +7,7 @@
 #include <QTest>
 
 using namespace sorvane;
+using namespace sorvane::testing;
 
 namespace {
 
@@ -57,7 +59,7 @@ private slots:
         RecordingSurface surface;
         QStringList asked;
         const PrintReport report =
-            PrintAlbum(surface, CoverData{}, table, 3, PrintSettings{},
+            PrintAlbum(surface, *documentOf(table), PrintSettings{},
                        pictures({{"/a.jpg", colour(Qt::red)}, {"/c.jpg", colour(Qt::blue)}}, &asked));
         QCOMPARE(report.missingPhotos, QStringList{"/gone.jpg"});
         QVERIFY(!report.cancelled);
@@ -82,8 +84,7 @@ private slots:
     {
         const AlbumTable table = album(2, {{1, "/a.jpg"}, {4, "/a.jpg"}});
         RecordingSurface surface;
-        PrintAlbum(surface, CoverData{}, table, 2, PrintSettings{10, -5, false},
-                   pictures({{"/a.jpg", colour(Qt::red)}}));
+        PrintAlbum(surface, *documentOf(table), PrintSettings{10, -5, false}, pictures({{"/a.jpg", colour(Qt::red)}}));
         // The cover's origin, then each photo page's (13.5 and 2 mm added).
         QCOMPARE(surface.callsStartingWith("origin"),
                  QStringList({"origin 10.00 -5.00", "origin 23.50 -3.00", "origin 23.50 -3.00"}));
@@ -95,7 +96,7 @@ private slots:
         AlbumTable table = album(2, {{1, "/a.jpg"}});
         table.appendEntry(numberText(7), QStringLiteral("orphan"), {}, QStringLiteral("/a.jpg"));
         RecordingSurface surface;
-        PrintAlbum(surface, CoverData{}, table, 2, PrintSettings{}, pictures({{"/a.jpg", colour(Qt::red)}}));
+        PrintAlbum(surface, *documentOf(table), PrintSettings{}, pictures({{"/a.jpg", colour(Qt::red)}}));
         QVERIFY(!surface.calls.join('\n').contains("orphan"));
     }
 
@@ -104,7 +105,7 @@ private slots:
         const AlbumTable table = album(3, {{1, "/a.jpg"}, {4, "/a.jpg"}, {7, "/a.jpg"}});
         RecordingSurface surface;
         QList<int> seen;
-        const PrintReport report = PrintAlbum(surface, CoverData{}, table, 3, PrintSettings{},
+        const PrintReport report = PrintAlbum(surface, *documentOf(table), PrintSettings{},
                                               pictures({{"/a.jpg", colour(Qt::red)}}), [&seen](int page, int pages) {
                                                   seen.append(page);
                                                   return !(page == 2 && pages == 3);

@@ -2,6 +2,7 @@
 // photo pages, as the album print asks for it, is found by pdftotext at its
 // place on its sheet within 0.1 mm, with the margins applied; the photos
 // land in their boxes; a page without photo paths comes out blank.
+#include "album_document_of.h"
 #include "pdf_words.h"
 #include "print/pdf_export.h"
 #include "print/print_fonts.h"
@@ -98,7 +99,7 @@ private slots:
         const QStringList fields = {"7", "1234", "市道改良工事", "北区一丁目", "7", "4",  "1",
                                     "7", "12",   "25",           "山田建設",   "7", "12", "26"};
         for (int i = 0; i < kCoverFieldCount; ++i)
-            cover[size_t(i)] = fields[i];
+            cover.field(i + 1) = fields[i];
 
         AlbumTable table;
         table.reset();
@@ -122,14 +123,13 @@ private slots:
 
         const PrintPictureLoader loader = [](const QString &path, QString *) { return QImage(path); };
         RecordingSurface recording;
-        PrintAlbum(recording, cover, table, table.pageCount(), settings, loader);
+        PrintAlbum(recording, *documentOf(table, cover), settings, loader);
         expected = placedTexts(recording.calls);
 
         pdf = dir.filePath("album.pdf");
         PrintReport report;
         QString error;
-        QVERIFY2(exportAlbumPdf(pdf, cover, table, table.pageCount(), settings, loader, &report, &error),
-                 qPrintable(error));
+        QVERIFY2(exportAlbumPdf(pdf, *documentOf(table, cover), settings, loader, &report, &error), qPrintable(error));
         QCOMPARE(report.missingPhotos, QStringList{dir.filePath("gone.jpg")});
         words = readWords(pdf, &pages, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -199,8 +199,8 @@ private slots:
         QString error;
         int asked = 0;
         const bool written = exportAlbumPdf(
-            existing, CoverData{}, table, table.pageCount(), settings,
-            [](const QString &path, QString *) { return QImage(path); }, &report, &error,
+            existing, *documentOf(table), settings, [](const QString &path, QString *) { return QImage(path); },
+            &report, &error,
             [&](int page, int) {
                 ++asked;
                 return page < 2;

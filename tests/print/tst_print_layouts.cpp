@@ -38,14 +38,14 @@ QStringList expectedCover(const CoverData &c, const char *figures, int top = 0, 
     };
     text(kHeading, "77.00", "50.00", "工 事 写 真 帳");
     text(kLabel, "54.00", "82.00", "工事番号");
-    text(kValue, "87.50", "82.50", "令和　" + c[0] + " 年度");
-    text(kValue, "147.00", "82.50", "工第　" + c[1] + " 号");
+    text(kValue, "87.50", "82.50", "令和　" + c.field(1) + " 年度");
+    text(kValue, "147.00", "82.50", "工第　" + c.field(2) + " 号");
     log << "line 54.00 90.00 174.00 90.00";
     text(kLabel, "54.00", "111.00", "工 事 名");
-    text(kValue, "87.50", "111.50", c[2]);
+    text(kValue, "87.50", "111.50", c.field(3));
     log << "line 54.00 119.00 174.00 119.00";
     text(kLabel, "54.00", "140.00", "工事場所");
-    text(kValue, "87.50", "140.50", c[3]);
+    text(kValue, "87.50", "140.50", c.field(4));
     log << "line 54.00 148.00 174.00 148.00";
     text(kLabel, "54.00", "169.00", "工　　期");
     for (int row = 0; row < 2; ++row) {
@@ -54,24 +54,24 @@ QStringList expectedCover(const CoverData &c, const char *figures, int top = 0, 
         text(kValue, "83.00", y, row == 0 ? "着" : "竣");
         text(kValue, "100.00", y, "工");
         text(kValue, "113.00", y, "令和");
-        text(kValue, "126.50", y, c[f]);
+        text(kValue, "126.50", y, c.field(f + 1));
         text(kValue, "133.50", y, "年");
-        text(kValue, dateX(2 * row), y, c[f + 1]);
+        text(kValue, dateX(2 * row), y, c.field(f + 2));
         text(kValue, "151.00", y, "月");
-        text(kValue, dateX(2 * row + 1), y, c[f + 2]);
+        text(kValue, dateX(2 * row + 1), y, c.field(f + 3));
         text(kValue, "167.00", y, "日");
         log << (row == 0 ? "line 77.00 177.00 174.00 177.00" : "line 77.00 198.00 174.00 198.00");
     }
     text(kLabel, "54.00", "247.00", "工事施工者");
-    text(kValue, "87.50", "247.50", c[10]);
+    text(kValue, "87.50", "247.50", c.field(11));
     log << "line 54.00 256.00 174.00 256.00";
     text(kValue, "54.00", "258.50", "提出年月日");
     text(kValue, "87.50", "258.50", "令和");
-    text(kValue, "102.00", "258.50", c[11]);
+    text(kValue, "102.00", "258.50", c.field(12));
     text(kValue, "109.50", "258.50", "年");
-    text(kValue, dateX(4), "258.50", c[12]);
+    text(kValue, dateX(4), "258.50", c.field(13));
     text(kValue, "127.00", "258.50", "月");
-    text(kValue, dateX(5), "258.50", c[13]);
+    text(kValue, dateX(5), "258.50", c.field(14));
     text(kValue, "147.00", "258.50", "日");
     return log << "line width 1";
 }
@@ -172,7 +172,7 @@ private slots:
         // months and days read 0.
         QTest::newRow("empty") << CoverData{} << 0 << 0 << expectedCover(CoverData{}, "111111");
         CoverData longName;
-        longName[2] = QString(200, u'長');
+        longName.constructionName = QString(200, u'長');
         QTest::newRow("long name not cut") << longName << 0 << 0 << expectedCover(longName, "111111");
     }
 
@@ -206,7 +206,7 @@ private slots:
         for (const auto &[field, k] :
              {std::pair{4, -1}, {5, 0}, {6, 1}, {7, -1}, {8, 2}, {9, 3}, {11, -1}, {12, 4}, {13, 5}}) {
             CoverData cover = kFilledCover;
-            cover[field] = text;
+            cover.field(field + 1) = text;
             QByteArray figures(kFilledFigures);
             if (k >= 0)
                 figures[k] = below10 ? '1' : '2';

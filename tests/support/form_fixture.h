@@ -6,6 +6,7 @@
 #include "ui/main/page_spinner.h"
 #include "ui/main/photo_box.h"
 
+#include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -31,15 +32,21 @@ struct FormFixture {
             qWarning("the main window did not become active");
     }
 
-    // Fills entries directly in the table (one page per three) and shows page 1.
-    void fill(const QStringList &titles)
+    // Replaces the album by entries titled as given (one page per three, at
+    // least one page), with comments and photo paths by row, and shows page 1.
+    void fill(const QStringList &titles, const QHash<int, QString> &comments = {},
+              const QHash<int, QString> &photos = {})
     {
-        AlbumTable &t = form->table();
-        while (t.count() < titles.size())
-            t.appendPage();
+        AlbumContents album;
+        while (album.table.count() < titles.size())
+            album.table.appendPage();
         for (int i = 0; i < titles.size(); ++i)
-            t.setText(i + 1, AlbumTable::Title, titles[i]);
-        form->pageSpinner()->setMaximum(t.pageCount());
+            album.table.setText(i + 1, AlbumTable::Title, titles[i]);
+        for (auto it = comments.begin(); it != comments.end(); ++it)
+            album.table.setText(it.key(), AlbumTable::Comment, it.value());
+        for (auto it = photos.begin(); it != photos.end(); ++it)
+            album.table.setText(it.key(), AlbumTable::PhotoPath, it.value());
+        form->document().replace(std::move(album), {});
         form->ShowPage();
     }
 
@@ -60,9 +67,10 @@ struct FormFixture {
             page(false);
     }
 
-    QString title(int row) const { return form->table().text(row, AlbumTable::Title); }
-    QString comment(int row) const { return form->table().text(row, AlbumTable::Comment); }
-    QString photo(int row) const { return form->table().text(row, AlbumTable::PhotoPath); }
+    const AlbumDocument &album() const { return form->document(); }
+    QString title(int row) const { return album().text(row, AlbumTable::Title); }
+    QString comment(int row) const { return album().text(row, AlbumTable::Comment); }
+    QString photo(int row) const { return album().text(row, AlbumTable::PhotoPath); }
 
     // Types text into a box as an input method commits it.
     static void commit(QWidget *box, const QString &text)

@@ -1,15 +1,18 @@
-// The cover-data dialog: defaults from the date and corp.ini, hiding without
-// losing data, keyboard order, placement, and where the text boxes sit.
+// The cover-data dialog: a fresh cover from the date and corp.ini, hiding
+// without losing data, keyboard order, placement, and where the boxes sit.
 #include "fake_services.h"
+#include "io/fresh_cover.h"
 #include "text/cp932.h"
 #include "ui/dialogs/cover_dialog.h"
 #include "ui/main/fonts.h"
+#include "ui/main/form1.h"
 
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,9 +38,9 @@ QString corpIni(const QStringList &v)
         .arg(v[0], v[1], v[2], v[3]);
 }
 
-QStringList corpFields(const CoverDialog &d)
+QStringList corpFields(const CoverData &d)
 {
-    return {d.field(2), d.field(3), d.field(4), d.field(11)};
+    return {d.constructionNumber, d.constructionName, d.site, d.contractor};
 }
 
 } // namespace
@@ -90,34 +93,42 @@ private slots:
     void dateDefaults()
     {
         QFETCH(QDate, today);
-        services_.today = today;
-        const CoverData data = CoverDialog(services_, nullptr).fields();
-        QTEST(QStringList(data.begin(), data.end()), "expected");
+        const CoverData data = freshCover(today, CorpIni{});
+        QStringList fields;
+        for (int n = 1; n <= kCoverFieldCount; ++n)
+            fields << data.field(n);
+        QTEST(fields, "expected");
     }
 
-    // Each dialog reads corp.ini afresh, so the files can change in between.
+    // Every fresh cover (start-up, New) reads corp.ini afresh, so the files
+    // can change in between; the dialog shows the album's cover.
     void corpIniSources()
     {
-        QCOMPARE(corpFields(CoverDialog(services_, nullptr)), QStringList({"", "", "", ""}));
+        Form1 form(services_);
+        const auto freshCorpFields = [&form] {
+            form.New();
+            return corpFields(form.document().cover());
+        };
+        QCOMPARE(freshCorpFields(), QStringList({"", "", "", ""}));
 
         const QStringList a{"第１２３", "市道ＡＢ線改良工事", "○○市△△町１－２", "株式会社　山田建設"};
         writeFile(programIni(), cp932::encode(corpIni(a)));
-        QCOMPARE(corpFields(CoverDialog(services_, nullptr)), a);
+        QCOMPARE(freshCorpFields(), a);
+        QCOMPARE(corpFields(form.coverDialog()->fields()), a);
 
         QFile::remove(programIni());
         const QStringList b{"45", "橋梁補修工事", "北区", "有限会社 川田組"};
         writeFile(settingsIni(), "\xEF\xBB\xBF" + corpIni(b).toUtf8()); // UTF-8
-        QCOMPARE(corpFields(CoverDialog(services_, nullptr)), b);
+        QCOMPARE(freshCorpFields(), b);
 
         // The program's directory comes first when both have the file.
         writeFile(programIni(), cp932::encode(corpIni(a)));
-        QCOMPARE(corpFields(CoverDialog(services_, nullptr)), a);
+        QCOMPARE(freshCorpFields(), a);
 
         // Missing sections and keys leave their fields empty; the date stays.
         writeFile(programIni(), cp932::encode(QStringLiteral("[工事名]\r\n名称=舗装\r\n[工事施工者]\r\n社名=x\r\n")));
-        CoverDialog partial(services_, nullptr);
-        QCOMPARE(corpFields(partial), QStringList({"", "舗装", "", ""}));
-        QCOMPARE(partial.field(1), QStringLiteral("8"));
+        QCOMPARE(freshCorpFields(), QStringList({"", "舗装", "", ""}));
+        QCOMPARE(form.document().cover().fiscalYear, QStringLiteral("8"));
     }
 
     void hidingKeepsData_data()
@@ -131,7 +142,8 @@ private slots:
     {
         QFETCH(int, how);
         QWidget owner;
-        auto *d = new CoverDialog(services_, &owner);
+        auto *d = new CoverDialog(&owner);
+        d->setField(1, QStringLiteral("8"));
         showActive(owner, *d);
         QTest::keyClicks(d->textBox(3), QStringLiteral("Route 9 repair"));
         if (how == 0)
@@ -149,20 +161,21 @@ private slots:
 
     void fieldsRoundTrip()
     {
-        CoverDialog d(services_, nullptr);
+        CoverDialog d(nullptr);
         CoverData data;
         for (int n = 1; n <= kCoverFieldCount; ++n)
-            data[size_t(n - 1)] = QStringLiteral("値%1").arg(n);
+            data.field(n) = QStringLiteral("値%1").arg(n);
         d.setFields(data);
         QCOMPARE(d.fields(), data);
         for (int n = 1; n <= kCoverFieldCount; ++n)
-            QCOMPARE(d.textBox(n)->text(), data[size_t(n - 1)]);
+            QCOMPARE(d.textBox(n)->text(), data.field(n));
+        QCOMPARE(d.fields().submissionDay, QStringLiteral("値14"));
     }
 
     void tabOrder()
     {
         QWidget owner;
-        auto *d = new CoverDialog(services_, &owner);
+        auto *d = new CoverDialog(&owner);
         showActive(owner, *d);
         QStringList order{QApplication::focusWidget()->objectName()};
         for (int i = 0; i < 15; ++i) {
@@ -177,8 +190,17 @@ private slots:
 
     void fixedSizeAndPlacement()
     {
+        // Before its owner is shown (the start-up), on the middle of the screen.
+        {
+            QWidget hiddenOwner;
+            auto *first = new CoverDialog(&hiddenOwner);
+            first->show();
+            QVERIFY(QTest::qWaitForWindowExposed(first));
+            const QPoint middle = first->screen()->availableGeometry().center();
+            QVERIFY((first->frameGeometry().center() - middle).manhattanLength() <= 2);
+        }
         QWidget owner;
-        auto *d = new CoverDialog(services_, &owner);
+        auto *d = new CoverDialog(&owner);
         QCOMPARE(d->minimumSize(), d->maximumSize());
         showActive(owner, *d);
         QVERIFY((d->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <= 2);
@@ -193,7 +215,7 @@ private slots:
     // text, or in a blank of its row's date label, drawn above that label.
     void boxesSitOnTheirRows()
     {
-        CoverDialog d(services_, nullptr);
+        CoverDialog d(nullptr);
         const QString before[] = {"令和",     "工第",     "工 事 名", "工事場所",   kDateLabel, kDateLabel, kDateLabel,
                                   kDateLabel, kDateLabel, kDateLabel, "工事施工者", kDateLabel, kDateLabel, kDateLabel};
         const int blankOf[] = {-1, -1, -1, -1, 0, 1, 2, 0, 1, 2, -1, 0, 1, 2};

@@ -19,7 +19,7 @@ CoverData cover()
 {
     CoverData c;
     for (int i = 0; i < kCoverFieldCount; ++i)
-        c[size_t(i)] = QStringLiteral("表紙%1").arg(i + 1);
+        c.field(i + 1) = QStringLiteral("表紙%1").arg(i + 1);
     return c;
 }
 
@@ -77,17 +77,21 @@ private slots:
         QCOMPARE(save.filter.split('|').value(2 * save.filterIndex - 1), QStringLiteral("*.svd"));
         QCOMPARE(save.defaultExtension, QStringLiteral("svd"));
         QVERIFY(save.confirmOverwrite);
-        QCOMPARE(fileBytes(copy), serializeAlbum(cover(), f.form->table()));
+        QCOMPARE(fileBytes(copy), serializeAlbum(cover(), f.album().table()));
 
         // Open replaces table and cover and shows page 1.
-        const AlbumTable saved = f.form->table();
+        const AlbumTable saved = f.album().table();
         FormFixture::commit(f.form->titleBox(1), QStringLiteral("later"));
-        f.form->coverDialog()->setField(3, QStringLiteral("changed"));
+        CoverData changed = cover();
+        changed.constructionName = QStringLiteral("changed");
+        f.form->document().setCover(changed);
         f.services.fileAnswers.enqueue(copy);
         f.form->Open();
         QVERIFY(!f.services.fileRequests.last().confirmOverwrite);
-        QCOMPARE(f.form->table(), saved);
-        QCOMPARE(f.form->coverDialog()->fields(), cover());
+        QCOMPARE(f.album().table(), saved);
+        QCOMPARE(f.album().cover(), cover());
+        QVERIFY(!f.album().history().canUndo()); // a new history
+        QCOMPARE(f.form->focusWidget(), f.form->titleBox(0));
         QCOMPARE(f.form->currentPage(), 1);
         QCOMPARE(f.form->titleBox(0)->text(), QStringLiteral("t1"));
 
@@ -99,7 +103,8 @@ private slots:
         QCOMPARE(f.form->pageCount(), 1);
         QCOMPARE(f.form->currentPage(), 1);
         QCOMPARE(f.form->titleBox(0)->text(), QString());
-        QVERIFY(f.form->coverDialog()->fields() != cover());
+        QVERIFY(f.album().cover() != cover());
+        QCOMPARE(f.album().cover().fiscalYear, QStringLiteral("8")); // a fresh cover of 2026
         QCOMPARE(f.services.modalDialogs.last(), QStringLiteral("sorvane::CoverDialog"));
         f.services.fileAnswers.enqueue(QString());
         f.form->Save();
@@ -126,28 +131,28 @@ private slots:
         FormFixture f;
         f.fill({"a", "b", "c", "d"});
         f.goToPage(2);
-        f.form->coverDialog()->setFields(cover());
+        f.form->document().setCover(cover());
         f.services.fileAnswers.enqueue(dir.filePath("before.svd"));
         f.form->Save();
-        const AlbumTable before = f.form->table();
+        const AlbumTable before = f.album().table();
         f.services.fileAnswers.enqueue(path);
         f.form->Open();
         const QStringList texts = f.services.takeMessageTexts();
         QCOMPARE(texts.size(), reason.isEmpty() ? 0 : 1);
         const QString heading = QStringLiteral("写真帳ファイルを開けませんでした。\r\n\r\n%1\r\n\r\n").arg(path);
         QVERIFY2(texts.isEmpty() || texts[0].startsWith(heading + reason), qPrintable(texts.value(0)));
-        QCOMPARE(f.form->table(), before);
+        QCOMPARE(f.album().table(), before);
         QCOMPARE(f.form->currentPage(), 2);
         QCOMPARE(f.form->titleBox(0)->text(), QStringLiteral("d"));
-        QCOMPARE(f.form->coverDialog()->fields(), cover());
+        QCOMPARE(f.album().cover(), cover());
         QVERIFY(f.form->isSaved());
     }
 
     void shortAlbumIsCompletedToOnePage()
     {
         FormFixture f(writeAlbum(dir.filePath("short.svd"), 1));
-        QCOMPARE(f.form->table().count(), 3);
-        QCOMPARE(f.form->table().pageCount(), 1);
+        QCOMPARE(f.album().rowCount(), 3);
+        QCOMPARE(f.album().pageCount(), 1);
         QCOMPARE(f.form->titleBox(0)->text(), QStringLiteral("t1"));
         QCOMPARE(f.form->numberBox(2)->text(), QStringLiteral("No. 3"));
     }
@@ -155,12 +160,11 @@ private slots:
     void failedSaveKeepsTheFileAndTheFlag()
     {
         FormFixture f;
+        f.fill(QStringList(903));
         FormFixture::commit(f.form->titleBox(0), QStringLiteral("x"));
         // A save cut short by a full disk (a file size limit here).
         const QString path = writeAlbum(dir.filePath("keep.svd"), 3);
         const QByteArray before = fileBytes(path);
-        for (int i = 0; i < 300; ++i)
-            f.form->table().appendPage();
         f.services.fileAnswers.enqueue(path);
         withFileSizeLimit(2048, [&] { f.form->Save(); });
         QVERIFY(!f.form->isSaved());
@@ -214,7 +218,8 @@ private slots:
         };
         f.form->action("option_edit")->trigger();
         QCOMPARE(f.services.modalDialogs.last(), QStringLiteral("sorvane::OptionsDialog"));
-        QCOMPARE(f.form->printOptions().topMargin, qint16(8));
+        QCOMPARE(f.form->session().settingsForJob().topMargin, 8);
+        QCOMPARE(f.form->session().topMarginText(), QStringLiteral("8"));
         QVERIFY(f.form->listWindow()->isVisible());
         QTRY_VERIFY(!f.form->isOptionsDialogLoaded()); // closing unloads it
         QCOMPARE(f.form->optionsDialog()->topMarginBox()->text(), QStringLiteral("8"));

@@ -13,8 +13,8 @@ namespace {
 QStringList titles(const FormFixture &f)
 {
     QStringList list;
-    for (int r = 1; r <= f.form->table().count(); ++r)
-        list += f.form->table().text(r, AlbumTable::Number) == QStringLiteral(" %1").arg(r) ? f.title(r) : "#";
+    for (int r = 1; r <= f.album().rowCount(); ++r)
+        list += f.album().text(r, AlbumTable::Number) == QStringLiteral(" %1").arg(r) ? f.title(r) : "#";
     return list;
 }
 
@@ -47,8 +47,7 @@ private slots:
         QCOMPARE(f.comment(1), QStringLiteral("一行目\r\n二行目"));
 
         // A comment read from a file with a lone LF survives being shown.
-        f.form->table().setText(3, AlbumTable::Comment, QStringLiteral("a\nb\r\nc"));
-        f.form->ShowPage();
+        f.fill({"", "", ""}, {{3, QStringLiteral("a\nb\r\nc")}});
         QCOMPARE(f.form->commentBox(2)->toPlainText(), QStringLiteral("a\nb\nc"));
         QCOMPARE(f.comment(3), QStringLiteral("a\nb\r\nc"));
         QVERIFY(f.services.messages.isEmpty());
@@ -82,15 +81,16 @@ private slots:
     void theAlbumStopsGrowingAtItsLimit()
     {
         FormFixture f;
-        AlbumTable &t = f.form->table();
-        while (t.count() + 3 <= kMaxAlbumEntries)
-            t.appendPage();
-        t.setText(t.count(), AlbumTable::Title, QStringLiteral("last"));
-        f.form->pageSpinner()->setMaximum(t.pageCount());
-        const int rows = t.count();
+        QStringList titles(kMaxAlbumEntries - 1); // 33,333 whole pages
+        titles.last() = QStringLiteral("last");
+        f.fill(titles);
+        const int rows = f.album().rowCount();
+        QCOMPARE(rows, kMaxAlbumEntries - 1);
         f.form->InsertEntry();
-        QCOMPARE(t.count(), rows);
+        QCOMPARE(f.album().rowCount(), rows);
         QCOMPARE(f.title(rows), QStringLiteral("last")); // refused, not lost
+        QCOMPARE(f.title(1), QString());
+        QVERIFY(!f.album().history().canUndo());
         QCOMPARE(f.services.takeMessageTexts().filter(QString::number(kMaxAlbumEntries)).size(), 1);
     }
 
@@ -98,9 +98,7 @@ private slots:
     {
         // From page 2's middle slot: page 3's first entry becomes page 2's last.
         FormFixture f;
-        f.fill({"1", "2", "3", "4", "5", "6", "7", "8", "9"});
-        f.form->table().setText(5, AlbumTable::PhotoPath, "/5.jpg");
-        f.form->table().setText(5, AlbumTable::Comment, "c");
+        f.fill({"1", "2", "3", "4", "5", "6", "7", "8", "9"}, {{5, "c"}}, {{5, "/5.jpg"}});
         f.goToPage(2);
         QTest::mouseClick(f.form->photoBox(1), Qt::LeftButton);
         f.form->CutOutEntry();
@@ -112,12 +110,9 @@ private slots:
     void deleteEmptiesOneSlot()
     {
         FormFixture f;
-        f.fill({"X", "Y", "Z"});
-        f.form->table().setText(2, AlbumTable::PhotoPath, "/y.jpg");
-        f.form->table().setText(2, AlbumTable::Comment, "c");
-        f.form->ShowPage();
+        f.fill({"X", "Y", "Z"}, {{2, "c"}}, {{2, "/y.jpg"}});
         f.form->DeletePhoto(1);
-        QVERIFY(f.form->table().entry(2).isEmpty());
+        QVERIFY(f.album().entry(2).isEmpty());
         QCOMPARE(titles(f), (QStringList{"X", "", "Z"}));
         QCOMPARE(f.form->numberBox(1)->text(), QStringLiteral("No. 2"));
         QVERIFY(f.form->titleBox(1)->text().isEmpty() && f.form->commentBox(1)->toPlainText().isEmpty());
@@ -137,9 +132,7 @@ private slots:
     void textCommands()
     {
         FormFixture f;
-        f.fill({"1", "2", "3", "4", "5", "6", "7", "8", "9"});
-        f.form->table().setText(6, AlbumTable::Comment, "L1\r\nL2");
-        f.form->table().setText(9, AlbumTable::PhotoPath, "/nine.jpg");
+        f.fill({"1", "2", "3", "4", "5", "6", "7", "8", "9"}, {{6, "L1\r\nL2"}}, {{9, "/nine.jpg"}});
         f.goToPage(3);
         // The entry before, also across pages, goes to the slot and the
         // clipboard; the slot keeps its photo.

@@ -1,6 +1,7 @@
 // Start-up, page display and navigation, slot selection and the zoom view.
 #include "form_fixture.h"
 #include "io/album_file.h"
+#include "model/number_text.h"
 
 #include <QApplication>
 #include <QFile>
@@ -61,7 +62,7 @@ private slots:
         QVERIFY(f.services.messages.isEmpty() && f.services.fileRequests.isEmpty());
         // A new album starts with the cover data.
         QCOMPARE(f.services.modalDialogs, QStringList{"sorvane::CoverDialog"});
-        QVERIFY(!form.printOptions().numberPrinting); // no print.ini: state 0
+        QVERIFY(!form.session().printsNumbers()); // no print.ini: state 0
 
         // One page: paging stays on it; the same texts shown again change nothing.
         f.page(false);
@@ -69,8 +70,12 @@ private slots:
         QCOMPARE(form.currentPage(), 1);
         QCOMPARE(form.positionPanel()->text(), QStringLiteral(" 100%"));
         QVERIFY(form.isSaved());
-        // Showing other texts marks the album changed.
-        form.table().setText(1, AlbumTable::Comment, QStringLiteral("x"));
+        // Showing other texts marks the album changed (a new album is not
+        // shown until the page is).
+        AlbumContents other;
+        other.table.setText(1, AlbumTable::Comment, QStringLiteral("x"));
+        form.document().replace(other, {});
+        QVERIFY(form.isSaved());
         f.page(false);
         QCOMPARE(form.commentBox(0)->toPlainText(), QStringLiteral("x"));
         QVERIFY(!form.isSaved());
@@ -98,17 +103,23 @@ private slots:
         // Read into the options dialog as the texts stand.
         QCOMPARE(form.optionsDialog()->topMarginBox()->text(), QStringLiteral("12"));
         QCOMPARE(form.optionsDialog()->leftMarginBox()->text(), QStringLiteral("7mm"));
-        QVERIFY(form.printOptions().numberPrinting);
+        QVERIFY(form.session().printsNumbers());
     }
 
     void pagingShowsPagesAndPosition()
     {
         FormFixture f;
-        f.fill({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+        AlbumContents album;
+        album.table.clear();
+        for (int i = 1; i <= 9; ++i)
+            album.table.appendEntry(i == 4 ? QStringLiteral(" 40") : numberText(i), QString(QChar(u'a' + i - 1)), {},
+                                    {});
+        album.table.setPageCount(3);
         Form1 &form = *f.form;
+        form.document().replace(album, {});
+        form.ShowPage();
         // While pressed, the labels follow the page box; released, the page
         // shows with its stored numbers.
-        form.table().setText(4, AlbumTable::Number, QStringLiteral(" 40"));
         const QPoint right(form.pageSpinner()->width() - 5, form.pageSpinner()->height() / 2);
         QTest::mousePress(form.pageSpinner(), Qt::LeftButton, {}, right);
         QCOMPARE(numberLabels(form), QStringList({"No. 4", "No. 5", "No. 6"}));
@@ -135,8 +146,7 @@ private slots:
         FormFixture f;
         Form1 &form = *f.form;
         f.services.pictures.insert("/p/one.jpg", solid(Qt::green));
-        f.fill({"", "", "", "", "", "", "", "", ""});
-        form.table().setText(9, AlbumTable::PhotoPath, "/p/one.jpg");
+        f.fill({"", "", "", "", "", "", "", "", ""}, {}, {{9, "/p/one.jpg"}});
         f.goToPage(3);
         QTest::mouseClick(form.photoBox(2), Qt::LeftButton);
         QCOMPARE(form.selectedSlot(), 2);

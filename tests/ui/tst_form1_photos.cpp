@@ -56,10 +56,10 @@ private slots:
         f.form->LoadPhoto(2);
         QCOMPARE(f.form->pageCount(), 2);
         QCOMPARE(f.form->currentPage(), 1);
-        QCOMPARE(f.form->table().count(), 6);
+        QCOMPARE(f.album().rowCount(), 6);
         for (int r = 4; r <= 6; ++r) {
-            QCOMPARE(f.form->table().text(r, AlbumTable::Number), QStringLiteral(" %1").arg(r));
-            QVERIFY(f.form->table().entry(r).isEmpty());
+            QCOMPARE(f.album().text(r, AlbumTable::Number), QStringLiteral(" %1").arg(r));
+            QVERIFY(f.album().entry(r).isEmpty());
         }
         // Again into the same slot: page 1 is no longer the last page.
         f.services.fileAnswers.enqueue("/p/a.jpg");
@@ -70,7 +70,8 @@ private slots:
     void cancelAndFailure()
     {
         FormFixture f;
-        f.form->table().setText(1, AlbumTable::PhotoPath, "/old.jpg");
+        f.fill({""}, {}, {{1, "/old.jpg"}});
+        f.form->document().markSaved({});
         f.services.fileAnswers.enqueue(QString());
         f.form->LoadPhoto(0);
         QCOMPARE(f.photo(1), QStringLiteral("/old.jpg"));
@@ -100,7 +101,7 @@ private slots:
     {
         FormFixture f;
         f.services.pictures.insert("/p/a.jpg", wide());
-        f.form->table().setText(2, AlbumTable::PhotoPath, "/old.jpg");
+        f.fill({""}, {}, {{2, "/old.jpg"}});
         const QColor selected = f.form->slotFrame(0)->borderColor();
 
         // Dragged text does nothing; two files only get a message.

@@ -25,6 +25,16 @@ QString pdfText(const QString &pdf)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The album in hand with some columns of some rows replaced, shown again.
+void change(Form1 &form, const QList<std::tuple<int, int, QString>> &cells)
+{
+    AlbumContents album{form.document().cover(), form.document().table()};
+    for (const auto &[row, column, text] : cells)
+        album.table.setText(row, column, text);
+    form.document().replace(std::move(album), form.document().filePath());
+    form.ShowPage();
+}
+
 // A started main window on scripted printers.
 struct PrintingForm {
     FakeServices services;
@@ -55,9 +65,10 @@ private slots:
         QImage image(64, 48, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         QVERIFY(image.save(photo));
-        f.form->table().setText(1, AlbumTable::PhotoPath, photo);
-        f.form->table().setText(4, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
-        f.form->coverDialog()->setField(3, QStringLiteral("市道改良工事"));
+        change(*f.form, {{1, AlbumTable::PhotoPath, photo}, {4, AlbumTable::PhotoPath, dir.filePath("gone.jpg")}});
+        CoverData cover = f.album().cover();
+        cover.constructionName = QStringLiteral("市道改良工事");
+        f.form->document().setCover(cover);
 
         const QString pdf = dir.filePath("album.pdf");
         f.services.fileAnswers.enqueue(pdf);
@@ -85,8 +96,8 @@ private slots:
         FakeServices &services = p.services;
         Form1 &form = *p.form;
         QCOMPARE(form.startupPrinter(), QStringLiteral("Office"));
-        form.table().setText(1, AlbumTable::Title, QStringLiteral("配筋"));
-        form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+        change(form,
+               {{1, AlbumTable::Title, QStringLiteral("配筋")}, {1, AlbumTable::PhotoPath, dir.filePath("gone.jpg")}});
         services.onModal = [](QDialog &dialog) {
             if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
                 print->printerBox()->setCurrentText(QStringLiteral("Site"));
@@ -135,9 +146,8 @@ private slots:
         QImage camera(3000, 2000, QImage::Format_RGB32);
         camera.fill(QColor(0, 128, 0));
         QVERIFY(camera.save(dir.filePath("camera.png")));
-        form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("camera.png"));
-        form.table().setText(3, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
-        form.ShowPage();
+        change(form, {{1, AlbumTable::PhotoPath, dir.filePath("camera.png")},
+                      {3, AlbumTable::PhotoPath, dir.filePath("gone.jpg")}});
         form.action("oneprint_menu")->trigger();
         const QStringList pictures = services.printJobs[1].calls.filter(QStringLiteral("picture"));
         QCOMPARE(pictures, QStringList{QStringLiteral("picture %1x%2 #008000 19.50 11.00 120.00 87.00")
@@ -154,8 +164,8 @@ private slots:
         Form1 &form = *p.form;
         QAction *item = form.action("print_menu");
         QVERIFY(!item->isVisible() && !item->isEnabled());
-        form.table().setText(1, AlbumTable::Title, QStringLiteral("配筋"));
-        form.table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+        change(form,
+               {{1, AlbumTable::Title, QStringLiteral("配筋")}, {1, AlbumTable::PhotoPath, dir.filePath("gone.jpg")}});
 
         // Cancelled: nothing printed, nothing said.
         services.systemPrintAnswers.enqueue(std::nullopt);
@@ -232,8 +242,7 @@ private slots:
     void previewNamesMissingPhotosAsShownNotPrinted()
     {
         FormFixture f;
-        f.fill({"配筋"});
-        f.form->table().setText(1, AlbumTable::PhotoPath, dir.filePath("gone.jpg"));
+        f.fill({"配筋"}, {}, {{1, dir.filePath("gone.jpg")}});
         int pages = -1;
         f.services.onModal = [&](QDialog &dialog) {
             if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog)) {

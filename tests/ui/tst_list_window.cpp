@@ -1,5 +1,6 @@
-// The list window: its five columns, how it follows the album table, and
+// The list window: its five columns, how it follows the album document, and
 // that closing it only hides it.
+#include "album_document_of.h"
 #include "ui/dialogs/list_window.h"
 #include "ui/main/fonts.h"
 
@@ -13,6 +14,7 @@
 #include <QTest>
 
 using namespace sorvane;
+using namespace sorvane::testing;
 
 namespace {
 
@@ -68,7 +70,9 @@ private slots:
                           QStringLiteral("/p/3.jpg"));
         table.appendEntry(QStringLiteral(" 1"), QStringLiteral("一"), QString(), QString());
         table.appendEntry(QStringLiteral(" 2"), QString(), QStringLiteral("二"), QStringLiteral("/p/2.bmp"));
-        ListWindow window(table, &owner);
+        table.setPageCount(1);
+        const auto album = documentOf(table);
+        ListWindow window(*album, &owner);
         QVERIFY(window.isWindow());
         QCOMPARE(window.parentWidget(), &owner);
 
@@ -83,46 +87,39 @@ private slots:
         QCOMPARE(listed(window), QStringList({"\t 3\t三\ta\r\nb\t/p/3.jpg", "\t 1\t一\t\t", "\t 2\t\t二\t/p/2.bmp"}));
     }
 
-    void refreshReadsTheTableNow()
+    // Each edit of the document reaches the list as it happens, and only the
+    // rows it touched are reported changed.
+    void followsEveryEditOfTheDocument()
     {
         QWidget owner;
-        AlbumTable table;
-        ListWindow window(table, &owner);
-        QCOMPARE(listed(window), tableLines(table));
-        table.setText(2, AlbumTable::Title, QStringLiteral("基礎工事"));
-        table.appendPage();
-        window.refresh();
-        QCOMPARE(rows(window), 6);
-        QCOMPARE(cell(window, 1, 2), QStringLiteral("基礎工事"));
-        QCOMPARE(listed(window), tableLines(table));
-        table.clear();
-        window.refresh();
-        QCOMPARE(rows(window), 0);
-        table.reset();
-        window.refresh();
-        QCOMPARE(listed(window), tableLines(table));
-    }
-
-    void shownWindowFollowsTheTable()
-    {
-        QWidget owner;
-        AlbumTable table;
-        ListWindow window(table, &owner);
-        window.show();
-        // The view is told of changes only when the table has changed.
+        AlbumDocument album;
+        ListWindow window(album, &owner);
+        QCOMPARE(listed(window), tableLines(album.table()));
         QSignalSpy changed(window.listView()->model(), &QAbstractItemModel::dataChanged);
-        QTest::qWait(3 * ListWindow::kFollowIntervalMs);
-        QCOMPARE(changed.count(), 0);
-        table.setText(3, AlbumTable::PhotoPath, QStringLiteral("/photos/a.jpg"));
-        QTRY_COMPARE(changed.count(), 1);
-        table.appendPage();
-        table.appendPage();
-        QTRY_COMPARE(rows(window), 9);
-        QCOMPARE(listed(window), tableLines(table));
-        table.clear();
-        table.appendEntry(QStringLiteral(" 1"), QStringLiteral("only"), QString(), QString());
-        QTRY_COMPARE(rows(window), 1);
+        album.setTexts(2, QStringLiteral("基礎工事"), QStringLiteral("a\r\nb"), QStringLiteral("貼り付け"), {});
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed[0][0].toModelIndex().row(), 1);
+        QCOMPARE(changed[0][1].toModelIndex().row(), 1);
+        QCOMPARE(cell(window, 1, 2), QStringLiteral("基礎工事"));
+
+        album.setPhoto(3, QStringLiteral("/p/c.jpg"), true, QStringLiteral("写真"), {});
+        QCOMPARE(rows(window), 6);
+        album.insertEntry(1, {});
+        QCOMPARE(listed(window), tableLines(album.table()));
+        QCOMPARE(cell(window, 2, 2), QStringLiteral("基礎工事"));
+        album.undo();
+        album.undo(); // the page growth taken back
+        QCOMPARE(rows(window), 3);
+        QCOMPARE(listed(window), tableLines(album.table()));
+
+        AlbumTable other;
+        other.clear();
+        other.appendEntry(QStringLiteral(" 1"), QStringLiteral("only"), QString(), QString());
+        album.replace(AlbumContents{{}, other}, {});
+        QCOMPARE(listed(window), tableLines(album.table()));
         QCOMPARE(cell(window, 0, 2), QStringLiteral("only"));
+        album.startNew({});
+        QCOMPARE(listed(window), tableLines(album.table()));
     }
 
     void followingKeepsTheScrollPositionAndSelection()
@@ -131,7 +128,8 @@ private slots:
         AlbumTable table;
         for (int i = 0; i < 200; ++i)
             table.appendPage();
-        ListWindow window(table, &owner);
+        const auto album = documentOf(table);
+        ListWindow window(*album, &owner);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QScrollBar *bar = window.listView()->verticalScrollBar();
@@ -139,35 +137,28 @@ private slots:
         const int position = bar->value();
         QVERIFY(position > 0);
         window.listView()->selectRow(300);
-        table.appendPage();
-        QTRY_COMPARE(rows(window), 606); // the window has looked at the table
+        album->setPhoto(album->rowCount(), QStringLiteral("/p/last.jpg"), true, QStringLiteral("写真"), {});
+        album->setTexts(301, QStringLiteral("t"), {}, QStringLiteral("貼り付け"), {});
+        QCOMPARE(rows(window), 606);
         QCOMPARE(bar->value(), position);
         QCOMPARE(window.listView()->selectionModel()->selectedRows().value(0).row(), 300);
     }
 
-    void closingOnlyHidesAndStopsFollowing()
+    void closingOnlyHides()
     {
         QWidget owner;
-        AlbumTable table;
-        QPointer<ListWindow> window = new ListWindow(table, &owner);
+        AlbumDocument album;
+        QPointer<ListWindow> window = new ListWindow(album, &owner);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(window->close());
         QVERIFY(!window->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(window);
-
-        // Hidden, the list keeps its rows; cells past the table read empty.
-        table.setText(3, AlbumTable::Title, QStringLiteral("gone"));
-        table.clear();
-        QTest::qWait(3 * ListWindow::kFollowIntervalMs);
-        QCOMPARE(rows(*window), 3);
-        QCOMPARE(cell(*window, 2, 2), QString());
-        table.reset();
-        table.appendPage();
-        window->show(); // and reads the table as it shows again
-        QCOMPARE(rows(*window), 6);
-        QCOMPARE(listed(*window), tableLines(table));
+        // Hidden, it still follows the album.
+        album.setPhoto(3, QStringLiteral("/p/c.jpg"), true, QStringLiteral("写真"), {});
+        window->show();
+        QCOMPARE(listed(*window), tableLines(album.table()));
     }
 };
 

@@ -1,5 +1,6 @@
 // The options dialog: what it shows and stores, its closing step, the number
 // check box, the tab keys, and its texts and layout.
+#include "print/print_session.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/main/fonts.h"
 #include "ui/main/twips.h"
@@ -17,14 +18,21 @@ using namespace sorvane;
 
 namespace {
 
-// A dialog over its own options, shown.
+PrintSession sessionWith(const QString &top, const QString &left, int numberState)
+{
+    PrintSession session;
+    session.loadIni(PrintIni{top, left, numberState});
+    return session;
+}
+
+// A dialog over a session of its own, shown.
 struct Shown {
-    explicit Shown(PrintOptions initial = {}) : options(initial), dialog(options, nullptr)
+    explicit Shown(PrintSession initial = {}) : session(std::move(initial)), dialog(session, nullptr)
     {
         dialog.show();
         exposed = QTest::qWaitForWindowExposed(&dialog);
     }
-    PrintOptions options;
+    PrintSession session;
     OptionsDialog dialog;
     bool exposed = false;
 };
@@ -40,13 +48,15 @@ private slots:
 
     void loadShowsTheOptionsCentred()
     {
-        for (const PrintOptions &initial : {PrintOptions{12, -3, true}, PrintOptions{-32768, 32767, false}}) {
-            PrintOptions options = initial;
-            OptionsDialog d(options, nullptr);
-            QCOMPARE(d.topMarginBox()->text(), QString::number(initial.topMargin));
-            QCOMPARE(d.leftMarginBox()->text(), QString::number(initial.leftMargin));
-            QCOMPARE(d.numberCheck()->checkState(), initial.numberPrinting ? Qt::Checked : Qt::Unchecked);
-            QCOMPARE(options.numberPrinting, initial.numberPrinting);
+        // The texts as the session holds them (print.ini's, unconverted).
+        for (const PrintSession &initial :
+             {sessionWith("12", "-3", 1), sessionWith("7mm", "32767", 0), sessionWith("", "", 2)}) {
+            PrintSession session = initial;
+            OptionsDialog d(session, nullptr);
+            QCOMPARE(d.topMarginBox()->text(), initial.topMarginText());
+            QCOMPARE(d.leftMarginBox()->text(), initial.leftMarginText());
+            QCOMPARE(d.numberPrintState(), initial.numberPrintState());
+            QCOMPARE(session.printsNumbers(), initial.printsNumbers());
             const QRect screen = d.screen()->geometry();
             QVERIFY(qAbs(d.x() - (screen.x() + (screen.width() - d.width()) / 2)) <= 1);
             QVERIFY(qAbs(d.y() - (screen.y() + (screen.height() - d.height()) / 2)) <= 1);
@@ -78,8 +88,8 @@ private slots:
         QFETCH(QString, left);
         QFETCH(int, topStored);
         QFETCH(int, leftStored);
-        PrintOptions options{1, 2, true};
-        OptionsDialog dialog(options, nullptr);
+        PrintSession session = sessionWith("1", "2", 2);
+        OptionsDialog dialog(session, nullptr);
         QSignalSpy closed(&dialog, &OptionsDialog::closed);
         dialog.topMarginBox()->setText(top);
         dialog.leftMarginBox()->setText(left);
@@ -101,8 +111,12 @@ private slots:
         }
         QVERIFY(!dialog.isVisible());
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(options.topMargin, topStored);
-        QCOMPARE(options.leftMargin, leftStored);
+        QCOMPARE(session.settingsForJob().topMargin, topStored);
+        QCOMPARE(session.settingsForJob().leftMargin, leftStored);
+        // The next showing shows the whole millimetres, and a grey box clear.
+        QCOMPARE(session.topMarginText(), QString::number(topStored));
+        QCOMPARE(session.leftMarginText(), QString::number(leftStored));
+        QCOMPARE(session.numberPrintState(), 0);
 
         // Closed already, further closing requests report nothing more.
         dialog.close();
@@ -113,14 +127,14 @@ private slots:
         dialog.show();
         dialog.close();
         QCOMPARE(closed.count(), 2);
-        QCOMPARE(options.topMargin, qint16(3));
+        QCOMPARE(session.settingsForJob().topMargin, 3);
     }
 
     // Enter, the number box and the list button act at once; the dialog
-    // stays open and the margins are not stored yet.
+    // stays open, and a job started now takes the margin texts as they stand.
     void controlsActWithoutClosing()
     {
-        Shown s({5, 5, true});
+        Shown s(sessionWith("5", "5", 1));
         QVERIFY(s.exposed);
         OptionsDialog &d = s.dialog;
         QSignalSpy closed(&d, &OptionsDialog::closed);
@@ -132,25 +146,25 @@ private slots:
         // Grey comes only from a program step and prints no numbers.
         d.setNumberPrintState(2);
         QCOMPARE(d.numberPrintState(), 2);
-        QVERIFY(!s.options.numberPrinting);
+        QVERIFY(!s.session.printsNumbers());
         d.setNumberPrintState(1);
-        QVERIFY(s.options.numberPrinting);
+        QVERIFY(s.session.printsNumbers());
         // Any other state clears the box; the flag follows even when the box
         // already shows the state.
         d.setNumberPrintState(0);
-        s.options.numberPrinting = true;
+        s.session.setNumberPrintState(1);
         d.setNumberPrintState(7);
         QCOMPARE(d.numberPrintState(), 0);
-        QVERIFY(!s.options.numberPrinting);
+        QVERIFY(!s.session.printsNumbers());
         // From grey, clicks go to ticked and then only toggle.
         d.setNumberPrintState(2);
         for (const Qt::CheckState expected : {Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Unchecked}) {
             QTest::mouseClick(d.numberCheck(), Qt::LeftButton);
             QCOMPARE(d.numberCheck()->checkState(), expected);
-            QCOMPARE(s.options.numberPrinting, expected == Qt::Checked);
+            QCOMPARE(s.session.printsNumbers(), expected == Qt::Checked);
         }
         QTest::keyClick(d.numberCheck(), Qt::Key_Space);
-        QVERIFY(s.options.numberPrinting);
+        QVERIFY(s.session.printsNumbers());
 
         QCOMPARE(requested.count(), 0);
         d.tabs()->setCurrentIndex(1);
@@ -158,7 +172,8 @@ private slots:
         QCOMPARE(requested.count(), 1);
         QVERIFY(d.isVisible());
         QCOMPARE(closed.count(), 0);
-        QCOMPARE(s.options.topMargin, qint16(5));
+        QCOMPARE(s.session.topMarginText(), QStringLiteral("9"));
+        QCOMPARE(s.session.settingsForJob().topMargin, 9);
     }
 
     // Ctrl+Tab selects the next tab, the first after the last, wherever the
@@ -198,8 +213,8 @@ private slots:
 
     void windowAndLayout()
     {
-        PrintOptions options;
-        OptionsDialog d(options, nullptr);
+        PrintSession session;
+        OptionsDialog d(session, nullptr);
         QCOMPARE(d.windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ"));
         QCOMPARE(d.tabs()->tabText(0), QStringLiteral("印刷設定"));
         QCOMPARE(d.tabs()->tabText(1), QStringLiteral("動作設定"));
@@ -241,8 +256,8 @@ private slots:
 
     void explanationsBreakLinesAtCr()
     {
-        PrintOptions options;
-        OptionsDialog d(options, nullptr);
+        PrintSession session;
+        OptionsDialog d(session, nullptr);
         // Label1 has five lines and Label2 seven (the last two blank); the
         // text as written breaks them with lone CRs, and the shown one fits.
         for (const auto &[name, breaks] : {std::pair{"Label1", 4}, std::pair{"Label2", 6}}) {

@@ -2,6 +2,7 @@
 // copies spin and box, "印刷", "プロパティ", the close box and a machine
 // without printers; and the scripted printer services the window tests use.
 #include "fake_services.h"
+#include "print/print_session.h"
 #include "print/print_surface.h"
 #include "ui/dialogs/print_dialog.h"
 #include "ui/main/fonts.h"
@@ -24,15 +25,15 @@ const QStringList kPrinters{"Office A", "Office B", "ラベル印刷"};
 // A shown dialog over scripted printers; "Office B" is the system default.
 struct Shown {
     explicit Shown(const QStringList &printers = kPrinters, const QString &current = "Office B")
-        : currentPrinter(current)
     {
+        session.setCurrentPrinter(current);
         services.printers = printers;
         services.defaultPrinter = QStringLiteral("Office B");
-        dialog = std::make_unique<PrintDialog>(services, currentPrinter, nullptr);
+        dialog = std::make_unique<PrintDialog>(services, session, nullptr);
         // The owner's side: one document per copy on the current printer.
         QObject::connect(dialog.get(), &PrintDialog::printRequested, dialog.get(), [this](int copies) {
             for (int i = 0; i < copies; ++i)
-                if (std::unique_ptr<PrintSurface> job = services.beginPrintJob(currentPrinter, "工事写真帳"))
+                if (std::unique_ptr<PrintSurface> job = services.beginPrintJob(session.currentPrinter(), "工事写真帳"))
                     job->endDocument();
         });
         dialog->show();
@@ -62,7 +63,7 @@ struct Shown {
         click(dialog->printButton());
     }
     FakeServices services;
-    QString currentPrinter;
+    PrintSession session;
     std::unique_ptr<PrintDialog> dialog;
 };
 
@@ -80,7 +81,7 @@ private slots:
         QCOMPARE(s.listed(), kPrinters);
         // Filling the list does not make its first entry the printer.
         QCOMPARE(s.dialog->printerBox()->currentText(), QStringLiteral("Office B"));
-        QCOMPARE(s.currentPrinter, QStringLiteral("Office B"));
+        QCOMPARE(s.session.currentPrinter(), QStringLiteral("Office B"));
         QCOMPARE(s.dialog->copiesBox()->text(), QStringLiteral("1"));
         QCOMPARE(s.dialog->copiesSpin()->value(), 1);
         QVERIFY(s.dialog->printerBox()->isVisible());
@@ -91,9 +92,9 @@ private slots:
         Shown odd({"Same", "Other", "Same"}, "Gone");
         QCOMPARE(odd.listed(), QStringList({"Same", "Other", "Same"}));
         QCOMPARE(odd.dialog->printerBox()->currentText(), QStringLiteral("Gone"));
-        QCOMPARE(odd.currentPrinter, QStringLiteral("Gone"));
+        QCOMPARE(odd.session.currentPrinter(), QStringLiteral("Gone"));
         odd.dialog->printerBox()->setCurrentIndex(2);
-        QCOMPARE(odd.currentPrinter, QStringLiteral("Same"));
+        QCOMPARE(odd.session.currentPrinter(), QStringLiteral("Same"));
     }
 
     void onlyAnExactNameSelectsAPrinter()
@@ -101,20 +102,20 @@ private slots:
         Shown s;
         QComboBox *combo = s.dialog->printerBox();
         combo->setCurrentIndex(0); // a pick from the list
-        QCOMPARE(s.currentPrinter, QStringLiteral("Office A"));
+        QCOMPARE(s.session.currentPrinter(), QStringLiteral("Office A"));
 
         // Typed key by key: no prefix and no other case selects.
         combo->lineEdit()->clear();
         QTest::keyClicks(combo->lineEdit(), QStringLiteral("office b"));
-        QCOMPARE(s.currentPrinter, QStringLiteral("Office A"));
+        QCOMPARE(s.session.currentPrinter(), QStringLiteral("Office A"));
         for (const char *text : {"Office B ", "どこにもないプリンタ", "Office"}) {
             combo->setEditText(QString::fromUtf8(text));
-            QCOMPARE(s.currentPrinter, QStringLiteral("Office A"));
+            QCOMPARE(s.session.currentPrinter(), QStringLiteral("Office A"));
         }
         QTest::keyClicks(combo->lineEdit(), QStringLiteral(" B"));
-        QCOMPARE(s.currentPrinter, QStringLiteral("Office B"));
+        QCOMPARE(s.session.currentPrinter(), QStringLiteral("Office B"));
         combo->setEditText(QStringLiteral("ラベル印刷"));
-        QCOMPARE(s.currentPrinter, QStringLiteral("ラベル印刷"));
+        QCOMPARE(s.session.currentPrinter(), QStringLiteral("ラベル印刷"));
 
         QVERIFY(s.services.printerCalls.isEmpty()); // the system default printer is never touched
     }
@@ -182,7 +183,7 @@ private slots:
         QCOMPARE(s.dialog->printerBox()->currentText(), QStringLiteral("ラベル印刷"));
         QCOMPARE(s.dialog->printerBox()->count(), 3);
 
-        PrintDialog fresh(s.services, s.currentPrinter, nullptr);
+        PrintDialog fresh(s.services, s.session, nullptr);
         QCOMPARE(fresh.copiesBox()->text(), QStringLiteral("1"));
         QCOMPARE(fresh.printerBox()->count(), 4);
         QCOMPARE(fresh.printerBox()->currentText(), QStringLiteral("ラベル印刷"));
@@ -203,14 +204,17 @@ private slots:
         Shown s;
         QSignalSpy requested(s.dialog.get(), &PrintDialog::printRequested);
         QSignalSpy closed(s.dialog.get(), &PrintDialog::closed);
-        QTest::keyClick(s.dialog->copiesBox(), Qt::Key_Escape); // no cancel button: Escape does nothing
-        QVERIFY(s.dialog->isVisible());
-        QCOMPARE(closed.count(), 0);
         QVERIFY(s.dialog->close());
         QVERIFY(!s.dialog->isVisible());
         QCOMPARE(closed.count(), 1);
+        // Escape, from any of its boxes, does what the close box does.
+        Shown t;
+        QSignalSpy closedByKey(t.dialog.get(), &PrintDialog::closed);
+        QTest::keyClick(t.dialog->copiesBox(), Qt::Key_Escape);
+        QVERIFY(!t.dialog->isVisible());
+        QCOMPARE(closedByKey.count(), 1);
         QCOMPARE(requested.count(), 0);
-        QVERIFY(s.services.printJobs.isEmpty());
+        QVERIFY(s.services.printJobs.isEmpty() && t.services.printJobs.isEmpty());
     }
 
     void withoutPrintersTheDialogSaysSoAndPrintsNothing()
@@ -219,11 +223,12 @@ private slots:
         QVERIFY(s.dialog->noPrinterLabel()->isVisible());
         QVERIFY(!s.dialog->printerBox()->isVisible());
         QVERIFY(!s.dialog->propertiesButton()->isEnabled());
+        QVERIFY(!s.dialog->printButton()->isEnabled());
         QSignalSpy requested(s.dialog.get(), &PrintDialog::printRequested);
         s.print(QStringLiteral("2"));
         QCOMPARE(requested.count(), 0);
-        QVERIFY(!s.dialog->isVisible());
-        QCOMPARE(s.currentPrinter, QString());
+        QVERIFY(s.dialog->isVisible()); // nothing to press
+        QCOMPARE(s.session.currentPrinter(), QString());
         QVERIFY(s.services.printerCalls.isEmpty());
     }
 

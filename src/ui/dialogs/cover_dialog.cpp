@@ -1,6 +1,5 @@
 #include "ui/dialogs/cover_dialog.h"
 
-#include "io/settings_files.h"
 #include "ui/main/twips.h"
 
 #include <QFont>
@@ -8,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -21,9 +21,6 @@ constexpr int kClientHeight = 3555;
 constexpr int kBoxHeight = 270;
 constexpr int kRowLabelLeft = 120;
 constexpr int kRuleRight = 6360;
-
-// Years of the Reiwa era count from 2019 as its first year.
-constexpr int kEraOffset = 2018;
 
 // Row tops.
 constexpr int kRowNumber = 240;
@@ -80,7 +77,7 @@ void addRule(QWidget *parent, const QString &name, int left, int y)
 
 } // namespace
 
-CoverDialog::CoverDialog(PlatformServices &services, QWidget *parent)
+CoverDialog::CoverDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
@@ -91,7 +88,6 @@ CoverDialog::CoverDialog(PlatformServices &services, QWidget *parent)
     buildLabels();
     buildTextBoxes();
     setFixedSize(px(kClientWidth), px(kClientHeight));
-    loadDefaults(services);
 }
 
 void CoverDialog::buildLabels()
@@ -154,10 +150,18 @@ void CoverDialog::buildTextBoxes()
     ok->setGeometry(twipRect(6840, kRowNumber, 1215, 375));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
+    // What each box holds, in the words of its row, for assistive technology.
+    static const char16_t *const names[kCoverFieldCount] = {
+        u"工事番号 令和 年度", u"工事番号 工第 号", u"工事名",       u"工事場所",
+        u"工期 着工 令和 年",  u"工期 着工 月",     u"工期 着工 日", u"工期 竣工 令和 年",
+        u"工期 竣工 月",       u"工期 竣工 日",     u"工事施工者",   u"提出年月日 令和 年",
+        u"提出年月日 月",      u"提出年月日 日",
+    };
     for (int n = 1; n <= kCoverFieldCount; ++n) {
         const Place &at = places[size_t(n - 1)];
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("Text%1").arg(n));
+        box->setAccessibleName(QString::fromUtf16(names[n - 1]));
         box->setGeometry(twipRect(at.left, at.top, at.width, kBoxHeight));
         box->raise();
         text_[size_t(n - 1)] = box;
@@ -176,34 +180,23 @@ void CoverDialog::buildTextBoxes()
     text_[0]->setFocus();
 }
 
-void CoverDialog::loadDefaults(PlatformServices &services)
-{
-    const QDate today = services.localDate();
-    const QString eraYear = QString::number(today.year() - kEraOffset);
-    const QString month = QString::number(today.month());
-    const QString day = QString::number(today.day());
-    setFields({eraYear, {}, {}, {}, eraYear, month, {}, eraYear, month, {}, {}, eraYear, month, day});
-
-    // corp.ini is read afresh each time: an edited file shows in the next
-    // dialog without restarting the program.
-    const CorpIni corp = readCorpIni(locateSettingsFile(services.programDirectory(), services.settingsDirectory(),
-                                                        QString::fromLatin1(kCorpIniName)));
-    setField(2, corp.constructionNumber);
-    setField(3, corp.constructionName);
-    setField(4, corp.site);
-    setField(11, corp.contractor);
-}
-
 void CoverDialog::showEvent(QShowEvent *event)
 {
     // Runs before the window is mapped, so the move below replaces Qt's own
     // placement, which guesses at frame sizes the window system has not told.
-    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!placed_ && owner) {
+    if (!placed_) {
         placed_ = true;
-        QRect outer = frameGeometry();
-        outer.moveCenter(owner->frameGeometry().center());
-        move(outer.topLeft());
+        QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+        QRect area;
+        if (owner && owner->isVisible())
+            area = owner->frameGeometry();
+        else if (const QScreen *s = owner ? owner->screen() : screen())
+            area = s->availableGeometry();
+        if (area.isValid()) {
+            QRect outer = frameGeometry();
+            outer.moveCenter(area.center());
+            move(outer.topLeft());
+        }
     }
     QDialog::showEvent(event);
 }
@@ -227,14 +220,14 @@ CoverData CoverDialog::fields() const
 {
     CoverData data;
     for (int n = 1; n <= kCoverFieldCount; ++n)
-        data[size_t(n - 1)] = field(n);
+        data.field(n) = field(n);
     return data;
 }
 
 void CoverDialog::setFields(const CoverData &fields)
 {
     for (int n = 1; n <= kCoverFieldCount; ++n)
-        setField(n, fields[size_t(n - 1)]);
+        setField(n, fields.field(n));
 }
 
 QLineEdit *CoverDialog::textBox(int n) const

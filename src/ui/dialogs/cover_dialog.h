@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/cover_data.h"
-#include "platform/services.h"
 
 #include <QDialog>
 
@@ -11,15 +10,14 @@ class QLineEdit;
 
 namespace sorvane {
 
-// The cover-data dialog: the fourteen cover particulars of the album. Its
-// text boxes are the live store of the cover data; constructing the dialog
-// runs its load step (defaults from today's date and from corp.ini), and the
-// owner discards the data by deleting the dialog. "OK" and the title-bar
-// close box both only hide it.
+// The cover-data dialog: shows the fourteen cover particulars of the album
+// and lets the user edit them. Its owner fills it from the album before it is
+// shown and takes the fields back when it closes. "OK", the title-bar close
+// box and Escape all only hide it, keeping what was typed.
 class CoverDialog : public QDialog {
     Q_OBJECT
 public:
-    CoverDialog(PlatformServices &services, QWidget *parent);
+    explicit CoverDialog(QWidget *parent);
 
     // Field n, 1..14.
     QString field(int n) const;
@@ -28,19 +26,17 @@ public:
     void setFields(const CoverData &fields);
     QLineEdit *textBox(int n) const;
 
-    // The close box and Escape hide the dialog as "OK" does; the cover data
-    // stays in the text boxes until the owner deletes the dialog.
     void reject() override;
 
 protected:
-    // The first showing centres the dialog on its owner; later showings keep
-    // wherever the user left it.
+    // The first showing centres the dialog on its owner, or on the screen
+    // while the owner is not shown yet; later showings keep wherever the
+    // user left it.
     void showEvent(QShowEvent *event) override;
 
 private:
     void buildLabels();
     void buildTextBoxes();
-    void loadDefaults(PlatformServices &services);
 
     std::array<QLineEdit *, kCoverFieldCount> text_{};
     bool placed_ = false;

@@ -6,19 +6,34 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace sorvane {
 
-// The album table as a five-column list model. The cells are read from the
-// table itself whenever the view asks; only the row count is kept, so the
-// view is told exactly how the number of rows moved on each refresh.
+// The album's entries as a five-column list model, read from the document
+// whenever the view asks, and told of every change as the document reports
+// it: changed rows, rows added or taken at the end, a new album. The model
+// keeps the row count the view knows, so the view hears of each change in
+// the order it expects.
 class AlbumTableModel : public QAbstractTableModel {
 public:
-    explicit AlbumTableModel(const AlbumTable &table, QObject *parent)
-        : QAbstractTableModel(parent), table_(table), rows_(table.count())
+    AlbumTableModel(const AlbumDocument &album, QObject *parent)
+        : QAbstractTableModel(parent), album_(album), rows_(album.rowCount())
     {
+        connect(&album, &AlbumDocument::rowsChanged, this, [this](int first, int last) {
+            last = std::min(last, rows_);
+            if (first <= last)
+                emit dataChanged(index(first - 1, 0), index(last - 1, columnCount() - 1), {Qt::DisplayRole});
+        });
+        connect(&album, &AlbumDocument::rowsAppended, this, [this] { followRowCount(); });
+        connect(&album, &AlbumDocument::rowsRemoved, this, [this] { followRowCount(); });
+        connect(&album, &AlbumDocument::albumReplaced, this, [this] {
+            beginResetModel();
+            rows_ = album_.rowCount();
+            endResetModel();
+        });
     }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : rows_; }
@@ -26,13 +41,12 @@ public:
 
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid())
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= album_.rowCount())
             return QVariant();
-        // Column 0 is the list's blank first column; the table may also have
-        // shrunk since the view last heard of its row count.
-        if (index.column() == AlbumTable::Blank || index.row() >= table_.count())
+        // Column 0 is the list's blank first column.
+        if (index.column() == AlbumTable::Blank)
             return QString();
-        return table_.text(index.row() + 1, index.column());
+        return album_.text(index.row() + 1, index.column());
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -55,12 +69,10 @@ public:
         }
     }
 
-    // Brings the view up to the table: rows added or removed at the end, then
-    // every remaining cell reported changed. Scroll position and selection
-    // survive, unlike with a model reset.
-    void reread()
+private:
+    void followRowCount()
     {
-        const int now = table_.count();
+        const int now = album_.rowCount();
         if (now > rows_) {
             beginInsertRows(QModelIndex(), rows_, now - 1);
             rows_ = now;
@@ -70,24 +82,20 @@ public:
             rows_ = now;
             endRemoveRows();
         }
-        if (rows_ > 0)
-            emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1), {Qt::DisplayRole});
     }
 
-private:
-    const AlbumTable &table_;
+    const AlbumDocument &album_;
     int rows_ = 0;
 };
 
-ListWindow::ListWindow(const AlbumTable &table, QWidget *owner) : QWidget(owner, Qt::Window), table_(table)
+ListWindow::ListWindow(const AlbumDocument &album, QWidget *owner) : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Data Table"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(px(10200), px(5400));
 
-    model_ = new AlbumTableModel(table_, this);
-    shownRevision_ = table_.revision();
+    model_ = new AlbumTableModel(album, this);
 
     view_ = new QTableView(this);
     view_->setObjectName(QStringLiteral("ListView1"));
@@ -115,35 +123,6 @@ ListWindow::ListWindow(const AlbumTable &table, QWidget *owner) : QWidget(owner,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-
-    follow_ = new QTimer(this);
-    follow_->setInterval(kFollowIntervalMs);
-    connect(follow_, &QTimer::timeout, this, &ListWindow::followTable);
-}
-
-void ListWindow::refresh()
-{
-    shownRevision_ = table_.revision();
-    model_->reread();
-}
-
-void ListWindow::followTable()
-{
-    if (table_.revision() != shownRevision_)
-        refresh();
-}
-
-void ListWindow::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    refresh();
-    follow_->start();
-}
-
-void ListWindow::hideEvent(QHideEvent *event)
-{
-    follow_->stop();
-    QWidget::hideEvent(event);
 }
 
 void ListWindow::closeEvent(QCloseEvent *event)

@@ -1,6 +1,6 @@
 #include "ui/dialogs/options_dialog.h"
 
-#include "print/margins.h"
+#include "print/print_session.h"
 #include "ui/main/twips.h"
 
 #include <QCheckBox>
@@ -138,10 +138,10 @@ int stateOf(Qt::CheckState state)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(PrintOptions &options, QWidget *parent)
+OptionsDialog::OptionsDialog(PrintSession &session, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      options_(options)
+      session_(session)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
@@ -183,8 +183,10 @@ OptionsDialog::OptionsDialog(PrintOptions &options, QWidget *parent)
         // to ticked, and from there clicks toggle between ticked and clear.
         if (check1_->checkState() != Qt::PartiallyChecked)
             check1_->setTristate(false);
-        options_.numberPrinting = numberPrintState() == kTicked;
+        session_.setNumberPrintState(numberPrintState());
     });
+    connect(text1_, &QLineEdit::textChanged, this, [this](const QString &text) { session_.setTopMarginText(text); });
+    connect(text2_, &QLineEdit::textChanged, this, [this](const QString &text) { session_.setLeftMarginText(text); });
     connect(command1_, &QPushButton::clicked, this, &OptionsDialog::listWindowRequested);
 
     // Key preview: every control reports its key presses here first.
@@ -207,9 +209,11 @@ void OptionsDialog::buildPrintPage(QWidget *page)
     addLabel(page, "Label3", QStringLiteral("上マージン") + blanks + QStringLiteral("※単位はミリです。"),
              twipRect(360, 840, 5205, 300));
     text1_ = addTextBox(page, "Text1", twipRect(1440, 840, 735, 300));
+    text1_->setAccessibleName(QStringLiteral("上マージン（ミリ）"));
     addLabel(page, "Label4", QStringLiteral("左マージン") + blanks + QStringLiteral("※単位はミリです。"),
              twipRect(360, 1320, 5205, 300));
     text2_ = addTextBox(page, "Text2", twipRect(1440, 1320, 735, 300));
+    text2_->setAccessibleName(QStringLiteral("左マージン（ミリ）"));
 
     QGroupBox *frame = addFrame(page, "fraSample2", twipRect(240, 1800, 5175, 1785));
     label2_ = addExplanation(frame, "Label2", label2Text(), twipRect(240, 270, 4695, 1455));
@@ -236,16 +240,16 @@ void OptionsDialog::load()
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
 
-    setNumberPrintState(options_.numberPrinting ? kTicked : kClear);
-    text1_->setText(QString::number(options_.topMargin));
-    text2_->setText(QString::number(options_.leftMargin));
+    setNumberPrintState(session_.numberPrintState());
+    text1_->setText(session_.topMarginText());
+    text2_->setText(session_.leftMarginText());
 }
 
 void OptionsDialog::setNumberPrintState(int state)
 {
     check1_->setCheckState(checkStateOf(state));
     // Also when the box already showed this state and no change was reported.
-    options_.numberPrinting = numberPrintState() == kTicked;
+    session_.setNumberPrintState(numberPrintState());
 }
 
 int OptionsDialog::numberPrintState() const
@@ -318,8 +322,7 @@ void OptionsDialog::finishClosing()
     if (closingDone_)
         return;
     closingDone_ = true;
-    options_.topMargin = marginFromText(text1_->text());
-    options_.leftMargin = marginFromText(text2_->text());
+    session_.closeOptions();
     emit closed();
 }
 

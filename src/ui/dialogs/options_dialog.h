@@ -10,26 +10,21 @@ class QTabBar;
 
 namespace sorvane {
 
-// The print settings that outlive the options dialog: the margins as whole
-// millimetres and whether photo numbers are printed.
-struct PrintOptions {
-    qint16 topMargin = 0;
-    qint16 leftMargin = 0;
-    bool numberPrinting = true;
-};
+class PrintSession;
 
-// The options dialog: print settings on its first tab, the list window's
-// button on its second. Constructing it runs its load step (fields from the
-// options); closing it by any means runs its closing step (margin texts
-// converted into the options) and then emits closed(), after which the owner
-// discards it.
+// The options dialog: the print settings of the session on its first tab,
+// the list window's button on its second. Constructing it shows the session's
+// margin texts and number printing state; every edit goes into the session at
+// once. Closing it by any means runs the session's closing step (margins
+// converted to whole millimetres) and then emits closed(), after which the
+// owner discards it.
 //
 // The dialog sees every key press before its controls do: Ctrl+Tab selects
 // the next tab wherever the focus is.
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    OptionsDialog(PrintOptions &options, QWidget *parent);
+    OptionsDialog(PrintSession &session, QWidget *parent);
 
     QLineEdit *topMarginBox() const { return text1_; }
     QLineEdit *leftMarginBox() const { return text2_; }
@@ -40,9 +35,9 @@ public:
     QPushButton *listButton() const { return command1_; }
     QPushButton *okButton() const { return cmdOK_; }
 
-    // Sets the check box's state (0, 1 or 2) as a program step; the number
-    // printing flag follows at once (true only for 1). 2 shows the box grey;
-    // any other value clears it.
+    // Sets the check box's state (0, 1 or 2) as a program step; the session
+    // follows at once (numbers print only for 1). 2 shows the box grey; any
+    // other value clears it.
     void setNumberPrintState(int state);
     // The check box's state as 0 (clear), 1 (ticked) or 2 (grey).
     int numberPrintState() const;
@@ -67,7 +62,7 @@ private:
     bool previewKey(QKeyEvent *event);
     void finishClosing();
 
-    PrintOptions &options_;
+    PrintSession &session_;
     QTabBar *tabs_ = nullptr;
     QWidget *pages_[2] = {};
     QCheckBox *check1_ = nullptr;

@@ -2,10 +2,10 @@
 
 #include "platform/services.h"
 #include "print/margins.h"
+#include "print/print_session.h"
 #include "ui/main/twips.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,10 +40,12 @@ UpDownControl::UpDownControl(int minimum, int maximum, int value, QWidget *paren
     up_->setObjectName(QStringLiteral("up"));
     up_->setArrowType(Qt::UpArrow);
     up_->setAutoRepeat(true);
+    up_->setAccessibleName(QStringLiteral("部数を増やす"));
     down_ = new QToolButton(this);
     down_->setObjectName(QStringLiteral("down"));
     down_->setArrowType(Qt::DownArrow);
     down_->setAutoRepeat(true);
+    down_->setAccessibleName(QStringLiteral("部数を減らす"));
     for (QToolButton *button : {up_, down_}) {
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         button->setFocusPolicy(Qt::NoFocus);
@@ -62,10 +64,10 @@ void UpDownControl::setValue(int value)
     emit valueChanged(value_);
 }
 
-PrintDialog::PrintDialog(PlatformServices &services, QString &currentPrinter, QWidget *parent)
+PrintDialog::PrintDialog(PlatformServices &services, PrintSession &session, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      services_(services), currentPrinter_(currentPrinter)
+      services_(services), session_(session)
 {
     setObjectName(QStringLiteral("Dialog1"));
     setWindowTitle(QStringLiteral("印刷"));
@@ -99,6 +101,8 @@ PrintDialog::PrintDialog(PlatformServices &services, QString &currentPrinter, QW
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setGeometry(twipRect(1560, 1200, 615, 375));
+    text1_->setAccessibleName(QStringLiteral("印刷部数"));
+    combo1_->setAccessibleName(QStringLiteral("プリンタ"));
 
     upDown1_ = new UpDownControl(kCopiesMinimum, kCopiesMaximum, kCopiesAtLoad, this);
     upDown1_->setObjectName(QStringLiteral("UpDown1"));
@@ -131,6 +135,7 @@ void PrintDialog::load()
     const bool anyPrinter = !printers_.isEmpty();
     combo1_->setVisible(anyPrinter);
     command1_->setEnabled(anyPrinter);
+    okButton_->setEnabled(anyPrinter);
     noPrinter_->setVisible(!anyPrinter);
     if (!anyPrinter)
         return;
@@ -142,7 +147,7 @@ void PrintDialog::load()
     }
     // Set even when the text happens to be equal already, so the selection
     // step always runs once here.
-    combo1_->setEditText(currentPrinter_);
+    combo1_->setEditText(session_.currentPrinter());
     selectPrinter(combo1_->currentText());
 }
 
@@ -159,7 +164,7 @@ void PrintDialog::selectPrinter(const QString &text)
         }
     }
     if (found)
-        currentPrinter_ = chosen;
+        session_.setCurrentPrinter(chosen);
 }
 
 void PrintDialog::print()
@@ -176,16 +181,6 @@ void PrintDialog::done(int result)
     QDialog::done(result);
     if (result == QDialog::Rejected)
         emit closed();
-}
-
-void PrintDialog::keyPressEvent(QKeyEvent *event)
-{
-    // There is no cancel button: Escape does not close the dialog.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace sorvane

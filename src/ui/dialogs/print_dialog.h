@@ -12,6 +12,7 @@ class QToolButton;
 namespace sorvane {
 
 class PlatformServices;
+class PrintSession;
 
 // A vertical pair of arrow buttons that steps a whole number within a range.
 // It has no text of its own; its owner shows the value where it likes.
@@ -46,20 +47,20 @@ private:
 //
 // Constructing it runs its load step: the copies box shows the spin's value
 // (1), the printer list is filled from the services and the printer box shows
-// the current printer. Whenever the printer box's text is exactly the name of
-// an installed printer, that printer becomes the current printer (the string
-// the owner passed in); any other text leaves it alone. The system default
-// printer is never touched here.
+// the session's current printer. Whenever the printer box's text is exactly
+// the name of an installed printer, that printer becomes the session's
+// current printer; any other text leaves it alone. The system default printer
+// is never touched here.
 //
-// "印刷" reads the copies and, when there is anything to print, emits
-// printRequested(copies) so that the owner prints that many documents; then
-// the dialog hides and keeps its state for the next showing. The close box
-// emits closed() instead, after which the owner discards the dialog and makes
-// a fresh one next time.
+// "印刷" (disabled while no printer is installed) reads the copies and, when
+// there is anything to print, emits printRequested(copies) so that the owner
+// prints that many documents; then the dialog hides and keeps its state for
+// the next showing. The close box and Escape emit closed() instead, after
+// which the owner discards the dialog and makes a fresh one next time.
 class PrintDialog : public QDialog {
     Q_OBJECT
 public:
-    PrintDialog(PlatformServices &services, QString &currentPrinter, QWidget *parent);
+    PrintDialog(PlatformServices &services, PrintSession &session, QWidget *parent);
 
     QComboBox *printerBox() const { return combo1_; }
     QPushButton *propertiesButton() const { return command1_; }
@@ -79,16 +80,13 @@ signals:
     void printRequested(int copies);
     void closed();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void load();
     void selectPrinter(const QString &text);
     void print();
 
     PlatformServices &services_;
-    QString &currentPrinter_;
+    PrintSession &session_;
     QStringList printers_;
     QComboBox *combo1_ = nullptr;
     QLabel *noPrinter_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/dialogs/zoom_view.h"
 
+#include "platform/window_title.h"
+
 #include <QPainter>
 
 namespace sorvane {
@@ -15,6 +17,8 @@ constexpr int kReloadDelayMs = 150;
 ZoomView::ZoomView(PlatformServices &services, QWidget *owner) : QWidget(owner, Qt::Window), services_(services)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // An empty slot's view has an empty caption, not the program's name.
+    keepEmptyWindowTitle(this);
     resize(kInitialSize);
     reload_.setSingleShot(true);
     reload_.setInterval(kReloadDelayMs);

@@ -71,6 +71,12 @@ Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent),
     buildMenus();
     for (int k = 0; k < kSlots; ++k)
         connectSlot(k);
+    connectDocument();
+    // Every control reports its keys here first, so the commands' shortcuts
+    // work whichever control has the focus.
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+    nameControls();
     // The window keeps its size; the menu bar lies above the client area.
     setFixedSize(px(kClientWidth), menuBar()->sizeHint().height() + px(kClientHeight));
 }
@@ -267,10 +273,6 @@ void Form1::buildMenus()
             &QAction::triggered, this, [this] { showPrintDialog(); });
     connect(addCommand(fileMenu_, QStringLiteral("print_setting"), QStringLiteral("プリンタ設定"), {}),
             &QAction::triggered, this, [this] { printSetup(); });
-    connect(addCommand(fileMenu_, QStringLiteral("pdf_export"), QStringLiteral("PDFに出力(&E)..."), {}),
-            &QAction::triggered, this, [this] { exportPdf(); });
-    connect(addCommand(fileMenu_, QStringLiteral("print_preview"), QStringLiteral("印刷プレビュー(&V)..."), {}),
-            &QAction::triggered, this, [this] { printPreview(); });
     fileMenu_->addSeparator();
     connect(addCommand(fileMenu_, QStringLiteral("oneprint_menu"), QStringLiteral("単一印刷(&T)"),
                        QKeySequence(Qt::CTRL | Qt::Key_T)),
@@ -283,6 +285,12 @@ void Form1::buildMenus()
     QAction *end = addCommand(fileMenu_, QStringLiteral("end_menu"), QStringLiteral("終了(&X)"),
                               QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(end, &QAction::triggered, this, &QWidget::close);
+    // Commands of our own follow the specified ones.
+    fileMenu_->addSeparator();
+    connect(addCommand(fileMenu_, QStringLiteral("pdf_export"), QStringLiteral("PDFに出力(&E)..."), {}),
+            &QAction::triggered, this, [this] { exportPdf(); });
+    connect(addCommand(fileMenu_, QStringLiteral("print_preview"), QStringLiteral("印刷プレビュー(&V)..."), {}),
+            &QAction::triggered, this, [this] { printPreview(); });
 
     editMenu_ = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     editMenu_->setObjectName(QStringLiteral("edit_menu"));
@@ -310,6 +318,15 @@ void Form1::buildMenus()
     connect(addCommand(editMenu_, QStringLiteral("zoom_photo"), QStringLiteral("拡大表示"),
                        QKeySequence(Qt::CTRL | Qt::Key_R)),
             &QAction::triggered, this, [this] { zoomPhoto(); });
+    editMenu_->addSeparator();
+    undoAction_ = addCommand(editMenu_, QStringLiteral("edit_undo"), QStringLiteral("元に戻す"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undoAction_, &QAction::triggered, this, [this] { undoStep(); });
+    redoAction_ = addCommand(editMenu_, QStringLiteral("edit_redo"), QStringLiteral("やり直し"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(redoAction_, &QAction::triggered, this, [this] { redoStep(); });
+    updateHistoryActions();
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     helpMenu_->setObjectName(QStringLiteral("help_menu"));
@@ -365,8 +382,8 @@ void Form1::connectSlot(int k)
     connect(image, &PhotoBox::clicked, this, [this, k] {
         if (!form3_)
             form3_ = new ZoomView(services_, this);
-        form3_->setPhoto(image1_[size_t(k)]->picture(), resolvePhotoPath(table_.text(rowOf(k), AlbumTable::PhotoPath)),
-                         table_.text(rowOf(k), AlbumTable::PhotoPath));
+        const QString path = document_.text(rowOf(k), AlbumTable::PhotoPath);
+        form3_->setPhoto(image1_[size_t(k)]->picture(), document_.resolvePhotoPath(path), path);
     });
     connect(image, &PhotoBox::dropped, this, [this, k](const DropData &data) { DropPhoto(k, data); });
     connect(text2_[size_t(k)], &QLineEdit::textChanged, this, [this, k] { StoreTitle(k); });
@@ -377,16 +394,23 @@ void Form1::connectSlot(int k)
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
-        // The menu shortcuts win over the text boxes' own keys (Shift+Insert,
-        // Ctrl+H, ...), as the commands are meant to work from any box.
+        // The menu shortcuts win over the controls' own keys (Shift+Insert,
+        // Ctrl+H, Ctrl+E, ...), as the commands are meant to work from any
+        // control.
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
         for (const QAction *a : findChildren<QAction *>()) {
-            if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) {
+            if (a->isEnabled() && a->shortcuts().contains(pressed)) {
                 event->ignore();
                 return true;
             }
         }
+        return false;
+    }
+    if (event->type() == QEvent::FocusOut && (std::find(text2_.begin(), text2_.end(), watched) != text2_.end() ||
+                                              std::find(text3_.begin(), text3_.end(), watched) != text3_.end())) {
+        // Leaving a box ends its typing step.
+        document_.endTyping();
         return false;
     }
     if (event->type() != QEvent::MouseMove)
@@ -414,7 +438,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::showHint(const QString &text)
 {
+    if (hintPanel_->text() == text)
+        return;
     hintPanel_->setText(text);
+    updatePanelNames();
 }
 
 void Form1::message(const QString &text, const QString &caption)

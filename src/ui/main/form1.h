@@ -1,10 +1,9 @@
 #pragma once
 
-#include "io/album_file.h"
-#include "io/settings_files.h"
-#include "model/album_table.h"
+#include "model/album_document.h"
 #include "platform/services.h"
 #include "print/album_print.h"
+#include "print/print_session.h"
 #include "ui/dialogs/cover_dialog.h"
 #include "ui/dialogs/list_window.h"
 #include "ui/dialogs/options_dialog.h"
@@ -15,6 +14,7 @@
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -34,9 +34,9 @@ class PhotoBox;
 class SlotFrame;
 
 // The main window: one page of the album in three slots, the page spinner,
-// the toolbar, the menus and the status bar. It owns the running program's
-// state (album table, current page, selected slot, saved flag) and runs every
-// command.
+// the toolbar, the menus and the status bar. It holds the album document and
+// the print session, shows the document (current page, selected slot) and
+// runs every command as an edit of the document.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -63,16 +63,14 @@ public:
     // Prints the album through the system print dialog (the command is never
     // offered in the menu).
     void PrintMenuCommand();
-    const QString &currentPrinter() const { return currentPrinter_; }
-    const QString &startupPrinter() const { return startupPrinter_; }
+    const QString &currentPrinter() const { return session_.currentPrinter(); }
+    const QString &startupPrinter() const { return session_.startupPrinter(); }
     PrintDialog *printDialog() const { return dialog1_; }
 
     // Page display and selection.
     void ShowPage();
     void HighlightSlot(int slot);
     void updatePagePosition();
-    void replaceAlbum(AlbumContents album);
-    PrintSettings printSettingsForJob();
     PrintPictureLoader printPictureLoader() const;
     // Names the photos a job could not load; `done` says what was done
     // without them ("印刷", "出力", "表示").
@@ -93,20 +91,23 @@ public:
     void PasteText();
     void zoomPhoto();
     void showVersion();
+    // The album's history: undo or redo one step and show where it was made.
+    void undoStep();
+    void redoStep();
 
     // State, for the other windows and the tests.
-    AlbumTable &table() { return table_; }
+    AlbumDocument &document() { return document_; }
+    const AlbumDocument &document() const { return document_; }
+    PrintSession &session() { return session_; }
     int currentPage() const;
     int pageCount() const;
     int selectedSlot() const { return selectedSlot_; }
-    bool isSaved() const { return saved_; }
+    bool isSaved() const { return document_.isSaved(); }
     const QString &albumPath() const { return albumPath_; }
     bool commandLineOpenPending() const { return commandLineOpen_; }
-    PrintOptions &printOptions() { return printOptions_; }
-    // The dialogs, loaded (hidden) on first use.
+    // The dialogs, made on first use.
     CoverDialog *coverDialog();
     OptionsDialog *optionsDialog();
-    bool isCoverDialogLoaded() const { return !dialog_.isNull(); }
     bool isOptionsDialogLoaded() const { return !frmOptions_.isNull(); }
     ListWindow *listWindow() const { return form2_; }
 
@@ -145,39 +146,54 @@ private:
     void buildMenus();
     void buildToolbar();
     void connectSlot(int slot);
+    void connectDocument();
+    void nameControls();
+    void updateSlotNames();
+    void updatePanelNames();
     QAction *addCommand(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut);
+    void updateHistoryActions();
     void runToolbarKey(const QString &key);
 
     int rowOf(int slot) const { return AlbumTable::RowOf(currentPage(), slot); }
+    EditPlace placeOf(int slot, int column = 0) const { return EditPlace{currentPage(), slot, column}; }
     void setTitleBox(int slot, const QString &text);
     void setCommentBox(int slot, const QString &text);
     void StoreTitle(int slot);
     void StoreComment(int slot);
+    // Brings the slots of the current page that show rows first..last up to
+    // the document.
+    void refreshRows(int first, int last);
     void showSlotPicture(int slot);
     QImage pictureFor(const QString &photoPath, QString *error);
-    QString resolvePhotoPath(const QString &photoPath) const;
     void prepareNeighbourPages();
-    void GrowIfLastSlot(int slot);
-    bool appendPageWithinLimit();
-    void placePhoto(int slot, const QString &path, const QImage &picture);
+    // Whether a photo put into `slot` grows the album by a page, and the
+    // message when it would but the album is full.
+    bool growsIfLastSlot(int slot);
+    void showAlbumFull();
+    void placePhoto(int slot, const QString &path, const QImage &picture, const QString &stepName);
+    CoverData freshCoverNow();
+    void showCoverDialog(bool marksChanged);
     void updateNumberLabelsFromPageBox();
     void afterPageRelease();
+    void showStep(const std::optional<EditPlace> &place);
     void showHint(const QString &text);
     void message(const QString &text, const QString &caption = {});
 
     PlatformServices &services_;
-    AlbumTable table_;
-    PrintOptions printOptions_;
+    AlbumDocument document_;
+    PrintSession session_;
     int selectedSlot_ = 0;
-    bool saved_ = true;
     bool startupComplete_ = false;
     bool commandLineOpen_ = false;
-    // The file the album in hand was last read from or written to (the album
-    // path above only ever holds the command line's file). Relative photo
-    // paths resolve against its folder, as they will when it is reopened,
-    // and print jobs are named after it.
-    QString albumFile_;
+    // While undo or redo refills the boxes, their change steps warn of
+    // nothing: the user has seen each warning once already.
+    bool refilling_ = false;
+    // While the boxes follow a change of the document.
+    bool refreshing_ = false;
+    // The file named on the command line: Save proposes it.
     QString albumPath_;
+    // The photo path each slot's picture was loaded for.
+    std::array<QString, kSlots> shownPhoto_;
 
     QWidget *surface_ = nullptr;
     std::array<QLineEdit *, kSlots> text1_{};
@@ -199,13 +215,13 @@ private:
     QMenu *fileMenu_ = nullptr;
     QMenu *editMenu_ = nullptr;
     QMenu *helpMenu_ = nullptr;
+    QAction *undoAction_ = nullptr;
+    QAction *redoAction_ = nullptr;
     QPointer<ZoomView> form3_;
     QPointer<CoverDialog> dialog_;
     QPointer<OptionsDialog> frmOptions_;
     QPointer<ListWindow> form2_;
     QPointer<PrintDialog> dialog1_;
-    QString startupPrinter_;
-    QString currentPrinter_;
 };
 
 } // namespace sorvane

@@ -23,11 +23,11 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
 
-void Form1::placePhoto(int slot, const QString &path, const QImage &picture)
+void Form1::placePhoto(int slot, const QString &path, const QImage &picture, const QString &stepName)
 {
     image1_[size_t(slot)]->setPicture(picture);
-    table_.setText(rowOf(slot), AlbumTable::PhotoPath, path);
-    GrowIfLastSlot(slot);
+    shownPhoto_[size_t(slot)] = path;
+    document_.setPhoto(rowOf(slot), path, growsIfLastSlot(slot), stepName, placeOf(slot));
 }
 
 void Form1::LoadPhoto(int slot)
@@ -43,10 +43,10 @@ void Form1::LoadPhoto(int slot)
             message(QStringLiteral("写真ファイル取込に失敗しました."));
             return;
         }
-        placePhoto(slot, path, picture);
+        placePhoto(slot, path, picture, QStringLiteral("写真を開く"));
     }
     text2_[size_t(slot)]->setFocus();
-    saved_ = false;
+    document_.markChanged();
 }
 
 void Form1::DropPhoto(int slot, const DropData &data)
@@ -69,63 +69,50 @@ void Form1::DropPhoto(int slot, const DropData &data)
                 QStringLiteral("ドロップファイルエラー"));
         return;
     }
-    placePhoto(slot, path, picture);
+    placePhoto(slot, path, picture, QStringLiteral("写真のドロップ"));
     text2_[size_t(slot)]->setFocus();
-    saved_ = false;
 }
 
-bool Form1::appendPageWithinLimit()
+void Form1::showAlbumFull()
 {
-    // An album file holds at most kMaxAlbumEntries entries; growing past that
-    // would give an album that could be saved but never opened again.
-    if (table_.count() + kSlots > kMaxAlbumEntries) {
-        message(QStringLiteral("写真帳の写真は %1 件までです。").arg(kMaxAlbumEntries));
-        return false;
-    }
-    table_.appendPage();
-    upDown1_->setMaximum(table_.pageCount());
-    return true;
+    message(QStringLiteral("写真帳の写真は %1 件までです。").arg(kMaxAlbumEntries));
 }
 
-void Form1::GrowIfLastSlot(int slot)
+bool Form1::growsIfLastSlot(int slot)
 {
     if (slot != kSlots - 1 || text4_->text().toInt() != pageCount())
-        return;
-    appendPageWithinLimit();
+        return false;
+    // An album file holds at most kMaxAlbumEntries entries; growing past that
+    // would give an album that could be saved but never opened again.
+    if (!document_.canAppendPage()) {
+        showAlbumFull();
+        return false;
+    }
+    return true;
 }
 
 void Form1::InsertEntry()
 {
-    // The shift writes over the last row; when that row holds anything, the
-    // album first grows by a page so that nothing is lost.
-    if (!table_.entry(table_.count()).isEmpty() && !appendPageWithinLimit())
-        return; // nothing moves, so nothing is lost
-    const int n = table_.count();
-    const int s = rowOf(selectedSlot_);
-    for (int r = n - 1; r >= s; --r)
-        table_.entry(r + 1).copyContentFrom(table_.entry(r));
-    table_.entry(s).clearContent();
+    // When the last entry holds something the album first grows by a page,
+    // so that nothing is lost; a full album refuses and nothing moves.
+    if (!document_.insertEntry(rowOf(selectedSlot_), placeOf(selectedSlot_))) {
+        showAlbumFull();
+        return;
+    }
     ShowPage();
-    saved_ = false;
 }
 
 void Form1::CutOutEntry()
 {
-    const int n = table_.count();
-    for (int r = rowOf(selectedSlot_); r <= n - 1; ++r)
-        table_.entry(r).copyContentFrom(table_.entry(r + 1));
-    table_.entry(n).clearContent();
+    document_.cutOutEntry(rowOf(selectedSlot_), placeOf(selectedSlot_));
     ShowPage();
-    saved_ = false;
 }
 
 void Form1::DeletePhoto(int slot)
 {
     image1_[size_t(slot)]->setPicture({});
-    setTitleBox(slot, {});
-    setCommentBox(slot, {});
-    table_.entry(rowOf(slot)).clearContent();
-    saved_ = false;
+    shownPhoto_[size_t(slot)].clear();
+    document_.clearEntry(rowOf(slot), placeOf(slot));
 }
 
 void Form1::CopyFromPrevious(int slot)
@@ -133,20 +120,18 @@ void Form1::CopyFromPrevious(int slot)
     if (currentPage() == 1 && slot == 0)
         return;
     const int r = rowOf(slot) - 1;
-    const QString title = table_.text(r, AlbumTable::Title);
-    const QString comment = table_.text(r, AlbumTable::Comment);
+    const QString title = document_.text(r, AlbumTable::Title);
+    const QString comment = document_.text(r, AlbumTable::Comment);
     services_.clearClipboard();
     services_.setClipboardText(title + kCrLf + comment);
-    setTitleBox(slot, title);
-    setCommentBox(slot, comment);
-    saved_ = false;
+    document_.setTexts(rowOf(slot), title, comment, QStringLiteral("前の写真からコピー"), placeOf(slot));
 }
 
 void Form1::CopyText()
 {
     const int r = rowOf(selectedSlot_);
     services_.clearClipboard();
-    services_.setClipboardText(table_.text(r, AlbumTable::Title) + kCrLf + table_.text(r, AlbumTable::Comment));
+    services_.setClipboardText(document_.text(r, AlbumTable::Title) + kCrLf + document_.text(r, AlbumTable::Comment));
     command3_->setEnabled(true);
 }
 
@@ -158,16 +143,18 @@ void Form1::PasteText()
     }
     const QString text = services_.clipboardText();
     const qsizetype lineEnd = text.indexOf(kCrLf);
-    setTitleBox(selectedSlot_, lineEnd < 0 ? text : text.left(lineEnd));
-    setCommentBox(selectedSlot_, lineEnd < 0 ? QString() : text.mid(lineEnd + kCrLf.size()));
+    const QString title = lineEnd < 0 ? text : text.left(lineEnd);
+    const QString comment = lineEnd < 0 ? QString() : text.mid(lineEnd + kCrLf.size());
+    document_.setTexts(rowOf(selectedSlot_), title, comment, QStringLiteral("テキスト貼り付け"),
+                       placeOf(selectedSlot_));
 }
 
 void Form1::zoomPhoto()
 {
     if (!form3_)
         form3_ = new ZoomView(services_, this);
-    const QString path = table_.text(rowOf(selectedSlot_), AlbumTable::PhotoPath);
-    form3_->setPhoto(image1_[size_t(selectedSlot_)]->picture(), resolvePhotoPath(path), path);
+    const QString path = document_.text(rowOf(selectedSlot_), AlbumTable::PhotoPath);
+    form3_->setPhoto(image1_[size_t(selectedSlot_)]->picture(), document_.resolvePhotoPath(path), path);
     form3_->show();
     form3_->setWindowState(form3_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     form3_->raise();

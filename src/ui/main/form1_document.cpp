@@ -1,7 +1,8 @@
 // The album's life in the main window: New, Open, Save, Exit, and the cover
 // and options dialogs that hold part of the album's state.
 #include "io/album_file.h"
-#include "model/number_text.h"
+#include "io/fresh_cover.h"
+#include "io/settings_files.h"
 #include "ui/main/album_messages.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
@@ -34,30 +35,44 @@ FileDialogRequest albumDialog(const QString &initialFileName, bool save)
 CoverDialog *Form1::coverDialog()
 {
     if (!dialog_)
-        dialog_ = new CoverDialog(services_, this);
+        dialog_ = new CoverDialog(this);
     return dialog_;
 }
 
 OptionsDialog *Form1::optionsDialog()
 {
     if (!frmOptions_) {
-        frmOptions_ = new OptionsDialog(printOptions_, this);
+        frmOptions_ = new OptionsDialog(session_, this);
         // Closing the dialog keeps the converted margins and unloads it.
         connect(frmOptions_, &OptionsDialog::closed, frmOptions_, &QObject::deleteLater);
         connect(frmOptions_, &OptionsDialog::listWindowRequested, this, [this] {
-            if (form2_) {
-                form2_->refresh();
+            if (form2_)
                 form2_->show();
-            }
         });
     }
     return frmOptions_;
 }
 
+CoverData Form1::freshCoverNow()
+{
+    // corp.ini is read afresh each time: an edited file shows in the next
+    // fresh cover without restarting the program.
+    return freshCover(services_.localDate(),
+                      readCorpIni(locateSettingsFile(services_.programDirectory(), services_.settingsDirectory(),
+                                                     QString::fromLatin1(kCorpIniName))));
+}
+
+void Form1::showCoverDialog(bool marksChanged)
+{
+    CoverDialog *dialog = coverDialog();
+    dialog->setFields(document_.cover());
+    services_.runModal(*dialog);
+    document_.setCover(dialog->fields(), marksChanged);
+}
+
 void Form1::editCover()
 {
-    services_.runModal(*coverDialog());
-    saved_ = false;
+    showCoverDialog(true);
 }
 
 void Form1::editOptions()
@@ -69,6 +84,7 @@ void Form1::New()
 {
     for (int k = 0; k < kSlots; ++k) {
         image1_[size_t(k)]->setPicture({});
+        shownPhoto_[size_t(k)].clear();
         text1_[size_t(k)]->setText(QStringLiteral("No."));
         setTitleBox(k, {});
         setCommentBox(k, {});
@@ -77,13 +93,12 @@ void Form1::New()
     HighlightSlot(0);
     text4_->setText(QStringLiteral("1"));
     startupComplete_ = true;
-    table_.reset();
-    upDown1_->setMaximum(table_.pageCount());
+    document_.startNew(freshCoverNow());
     upDown1_->setValue(1);
+    updateSlotNames();
     if (form2_)
         form2_->hide();
-    delete dialog_;
-    services_.runModal(*coverDialog());
+    showCoverDialog(false);
 }
 
 void Form1::Open()
@@ -102,25 +117,11 @@ void Form1::Open()
         message(openFailureMessage(source, read.error));
         return;
     }
-    albumFile_ = source;
-    replaceAlbum(std::move(read.album));
-}
-
-void Form1::replaceAlbum(AlbumContents album)
-{
-    coverDialog()->setFields(album.cover);
-    table_ = std::move(album.table);
-    // A file with fewer than three entries still gets a whole first page,
-    // so the page view always has rows to show.
-    while (table_.count() < kSlots)
-        table_.appendEntry(numberText(table_.count() + 1), {}, {}, {});
-    table_.setPageCount(std::max(1, table_.pageCount()));
-    upDown1_->setMaximum(table_.pageCount());
+    document_.replace(std::move(read.album), source);
     upDown1_->setValue(1);
-    if (form2_)
-        form2_->refresh();
     updatePagePosition();
     ShowPage();
+    text2_[0]->setFocus();
 }
 
 void Form1::Save()
@@ -128,18 +129,17 @@ void Form1::Save()
     const QString destination = services_.saveFileName(albumDialog(albumPath_, true));
     if (destination.isEmpty())
         return;
-    const AlbumFileError error = writeAlbumFile(destination, coverDialog()->fields(), table_);
+    const AlbumFileError error = writeAlbumFile(destination, document_);
     if (error.isError()) {
         message(saveFailureMessage(destination, error));
         return;
     }
-    albumFile_ = destination;
-    saved_ = true;
+    document_.markSaved(destination);
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (!saved_) {
+    if (!document_.isSaved()) {
         const MessageResult answer = services_.showMessage(MessageRequest{
             QStringLiteral("終了しますか？"), MessageButtons::YesNo, MessageIcon::None, QStringLiteral("Sorvane")});
         if (answer != MessageResult::Yes) {
@@ -158,7 +158,7 @@ void Form1::closeEvent(QCloseEvent *event)
     if (frmOptions_)
         frmOptions_->close();
     // The default printer is left as it was when the program started.
-    services_.setDefaultPrinter(startupPrinter_);
+    services_.setDefaultPrinter(session_.startupPrinter());
     event->accept();
 }
 

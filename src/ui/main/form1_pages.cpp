@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 namespace sorvane {
@@ -48,19 +49,17 @@ QImage missingPhotoPicture(QSize size, const QString &path)
 
 void Form1::startUp()
 {
-    startupPrinter_ = services_.defaultPrinterName();
-    currentPrinter_ = startupPrinter_;
+    session_.setStartupPrinter(services_.defaultPrinterName());
+    session_.setCurrentPrinter(session_.startupPrinter());
     // CUPS may have printers but no default; print on the first one then
     // (the system default itself stays unset: the exit restores "").
-    if (currentPrinter_.isEmpty()) {
+    if (session_.currentPrinter().isEmpty()) {
         const QStringList printers = services_.printerNames();
         if (!printers.isEmpty())
-            currentPrinter_ = printers.constFirst();
+            session_.setCurrentPrinter(printers.constFirst());
     }
-    saved_ = true;
     startupComplete_ = false;
     setWindowTitle(QStringLiteral("Sorvane"));
-    printOptions_.numberPrinting = true;
     for (int k = 0; k < kSlots; ++k) {
         text1_[size_t(k)]->setText(QStringLiteral("No."));
         text2_[size_t(k)]->clear();
@@ -70,20 +69,15 @@ void Form1::startUp()
     HighlightSlot(0);
     text4_->setText(QStringLiteral("1"));
 
-    // The print settings go into the options dialog, loaded hidden; it keeps
-    // the texts as read until the user first closes it.
-    const PrintIni ini = readPrintIni(locateSettingsFile(services_.programDirectory(), services_.settingsDirectory(),
-                                                         QString::fromLatin1(kPrintIniName)));
-    OptionsDialog *options = optionsDialog();
-    options->topMarginBox()->setText(ini.topMargin);
-    options->leftMarginBox()->setText(ini.leftMargin);
-    options->setNumberPrintState(ini.numberPrintState);
+    // The print settings as print.ini gives them; the options dialog shows
+    // these texts until the user first closes it.
+    session_.loadIni(readPrintIni(locateSettingsFile(services_.programDirectory(), services_.settingsDirectory(),
+                                                     QString::fromLatin1(kPrintIniName))));
     startupComplete_ = true;
 
     if (!form2_)
-        form2_ = new ListWindow(table_, this);
-    table_.reset();
-    upDown1_->setMaximum(table_.pageCount());
+        form2_ = new ListWindow(document_, this);
+    document_.startNew(freshCoverNow());
     upDown1_->setValue(1);
 
     albumPath_ = services_.commandLine().remove(u'"');
@@ -92,8 +86,9 @@ void Form1::startUp()
         commandLineOpen_ = true;
         Open();
     } else {
-        services_.runModal(*coverDialog());
+        showCoverDialog(false);
     }
+    text2_[0]->setFocus();
 }
 
 int Form1::currentPage() const
@@ -103,7 +98,7 @@ int Form1::currentPage() const
 
 int Form1::pageCount() const
 {
-    return upDown1_->maximum();
+    return document_.pageCount();
 }
 
 QSize Form1::slotPictureSize() const
@@ -124,21 +119,38 @@ void Form1::ShowPage()
     // takes its own picture in turn, as soon as it is ready.
     QStringList pagePhotos;
     for (int k = 0; k < kSlots; ++k) {
-        const QString path = table_.text(rowOf(k), AlbumTable::PhotoPath);
+        const QString path = document_.text(rowOf(k), AlbumTable::PhotoPath);
         if (!path.isEmpty())
-            pagePhotos.append(resolvePhotoPath(path));
+            pagePhotos.append(document_.resolvePhotoPath(path));
     }
     if (pagePhotos.size() > 1)
         services_.preparePictures(pagePhotos, slotPictureSize());
 
     for (int k = 0; k < kSlots; ++k) {
         const int r = rowOf(k);
-        text1_[size_t(k)]->setText(QStringLiteral("No.") + table_.text(r, AlbumTable::Number));
-        setTitleBox(k, table_.text(r, AlbumTable::Title));
-        setCommentBox(k, table_.text(r, AlbumTable::Comment));
+        text1_[size_t(k)]->setText(QStringLiteral("No.") + document_.text(r, AlbumTable::Number));
+        setTitleBox(k, document_.text(r, AlbumTable::Title));
+        setCommentBox(k, document_.text(r, AlbumTable::Comment));
         showSlotPicture(k);
     }
+    updateSlotNames();
     prepareNeighbourPages();
+}
+
+void Form1::refreshRows(int first, int last)
+{
+    // The boxes show what the document holds now; their change steps must
+    // not write back into it while it is in the middle of an edit.
+    const QScopedValueRollback<bool> refreshing(refreshing_, true);
+    for (int k = 0; k < kSlots; ++k) {
+        const int r = rowOf(k);
+        if (r < first || r > last || r > document_.rowCount())
+            continue;
+        setTitleBox(k, document_.text(r, AlbumTable::Title));
+        setCommentBox(k, document_.text(r, AlbumTable::Comment));
+        if (shownPhoto_[size_t(k)] != document_.text(r, AlbumTable::PhotoPath))
+            showSlotPicture(k);
+    }
 }
 
 void Form1::updatePagePosition()
@@ -149,6 +161,7 @@ void Form1::updatePagePosition()
     // Hundredths of a percent, cut (not rounded): page 1 of 3 is 33.33%.
     const qint64 hundredths = qint64(page) * 10000 / pages;
     positionPanel_->setText(u' ' + QString::number(double(hundredths) / 100.0, 'g', 15) + u'%');
+    updatePanelNames();
 }
 
 void Form1::updateNumberLabelsFromPageBox()
@@ -165,9 +178,43 @@ void Form1::updateNumberLabelsFromPageBox()
 
 void Form1::afterPageRelease()
 {
+    // A new page ends the typing step of the page before.
+    document_.endTyping();
     ShowPage();
     command1_[0]->setEnabled(currentPage() != 1);
     updatePagePosition();
+}
+
+void Form1::showStep(const std::optional<EditPlace> &place)
+{
+    if (!place || !place->isOnPage())
+        return;
+    if (place->page != currentPage() && place->page <= pageCount()) {
+        upDown1_->setValue(place->page);
+        ShowPage();
+        command1_[0]->setEnabled(currentPage() != 1);
+        updatePagePosition();
+    }
+    selectedSlot_ = place->slot;
+    HighlightSlot(place->slot);
+    if (place->column == AlbumTable::Comment)
+        text3_[size_t(place->slot)]->setFocus();
+    else
+        text2_[size_t(place->slot)]->setFocus();
+}
+
+void Form1::undoStep()
+{
+    refilling_ = true;
+    showStep(document_.undo());
+    refilling_ = false;
+}
+
+void Form1::redoStep()
+{
+    refilling_ = true;
+    showStep(document_.redo());
+    refilling_ = false;
 }
 
 QString Form1::commentForBox(const QString &tableText)
@@ -186,9 +233,11 @@ QString Form1::commentFromBox(const QString &boxText)
 
 void Form1::setTitleBox(int slot, const QString &text)
 {
-    // QLineEdit reports a change only when the text differs, as the change
+    // Only a different text is set, so the cursor of a box being typed in
+    // stays where it is; QLineEdit reports a change only then, as the change
     // step expects.
-    text2_[size_t(slot)]->setText(text);
+    if (text2_[size_t(slot)]->text() != text)
+        text2_[size_t(slot)]->setText(text);
 }
 
 void Form1::setCommentBox(int slot, const QString &text)
@@ -203,9 +252,11 @@ void Form1::StoreTitle(int slot)
     if (!startupComplete_)
         return;
     const QString title = text2_[size_t(slot)]->text();
-    table_.setText(rowOf(slot), AlbumTable::Title, title);
-    saved_ = false;
-    if (cp932::width(title) >= kTitleWarningBytes)
+    if (refreshing_)
+        document_.markChanged();
+    else
+        document_.typeText(rowOf(slot), AlbumTable::Title, title, placeOf(slot, AlbumTable::Title));
+    if (!refilling_ && cp932::width(title) >= kTitleWarningBytes)
         message(QStringLiteral("「") + title + QStringLiteral("」は印刷範囲を超えています"));
 }
 
@@ -217,24 +268,21 @@ void Form1::StoreComment(int slot)
     const QString shown = text3_[size_t(slot)]->toPlainText();
     // A text the box shows unchanged keeps its exact form (a lone CR or LF read
     // from a file stays as it was); an edited one takes CR LF line breaks.
-    if (commentForBox(table_.text(r, AlbumTable::Comment)) != shown)
-        table_.setText(r, AlbumTable::Comment, commentFromBox(shown));
-    saved_ = false;
-}
-
-QString Form1::resolvePhotoPath(const QString &photoPath) const
-{
-    return sorvane::resolvePhotoPath(albumFile_.isEmpty() ? albumPath_ : albumFile_, photoPath);
+    if (!refreshing_ && commentForBox(document_.text(r, AlbumTable::Comment)) != shown)
+        document_.typeText(r, AlbumTable::Comment, commentFromBox(shown), placeOf(slot, AlbumTable::Comment));
+    else
+        document_.markChanged();
 }
 
 QImage Form1::pictureFor(const QString &photoPath, QString *error)
 {
-    return services_.loadPicture(resolvePhotoPath(photoPath), slotPictureSize(), error);
+    return services_.loadPicture(document_.resolvePhotoPath(photoPath), slotPictureSize(), error);
 }
 
 void Form1::showSlotPicture(int slot)
 {
-    const QString path = table_.text(rowOf(slot), AlbumTable::PhotoPath);
+    const QString path = document_.text(rowOf(slot), AlbumTable::PhotoPath);
+    shownPhoto_[size_t(slot)] = path;
     if (path.isEmpty()) {
         image1_[size_t(slot)]->setPicture({});
         return;
@@ -252,15 +300,37 @@ void Form1::prepareNeighbourPages()
             continue;
         for (int k = 0; k < kSlots; ++k) {
             const int r = AlbumTable::RowOf(page, k);
-            if (r <= table_.count()) {
-                const QString path = table_.text(r, AlbumTable::PhotoPath);
+            if (r <= document_.rowCount()) {
+                const QString path = document_.text(r, AlbumTable::PhotoPath);
                 if (!path.isEmpty())
-                    paths.append(resolvePhotoPath(path));
+                    paths.append(document_.resolvePhotoPath(path));
             }
         }
     }
     if (!paths.isEmpty())
         services_.preparePictures(paths, slotPictureSize());
+}
+
+void Form1::connectDocument()
+{
+    connect(&document_, &AlbumDocument::rowsChanged, this, &Form1::refreshRows);
+    connect(&document_, &AlbumDocument::pageCountChanged, this, [this](int pages) { upDown1_->setMaximum(pages); });
+    const QUndoStack *history = &document_.history();
+    connect(history, &QUndoStack::indexChanged, this, &Form1::updateHistoryActions);
+    connect(history, &QUndoStack::cleanChanged, this, &Form1::updateHistoryActions);
+}
+
+void Form1::updateHistoryActions()
+{
+    // The step's name in full-width brackets: "元に戻す（抜取）".
+    const auto label = [](const QString &base, const QString &step) {
+        return step.isEmpty() ? base : base + u'（' + step + u'）';
+    };
+    const QUndoStack &history = document_.history();
+    undoAction_->setEnabled(history.canUndo());
+    undoAction_->setText(label(QStringLiteral("元に戻す"), history.canUndo() ? history.undoText() : QString()));
+    redoAction_->setEnabled(history.canRedo());
+    redoAction_->setText(label(QStringLiteral("やり直し"), history.canRedo() ? history.redoText() : QString()));
 }
 
 } // namespace sorvane

@@ -1,17 +1,13 @@
 // Printing from the main window: the PDF export and the print preview of the
 // whole album.
 #include "platform/picture_loader.h"
-#include "print/margins.h"
 #include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
 #include "ui/main/form1.h"
-#include "ui/main/photo_box.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -51,20 +47,10 @@ private:
 
 } // namespace
 
-PrintSettings Form1::printSettingsForJob()
-{
-    // The margins are read afresh from the options at the start of every job.
-    if (frmOptions_) {
-        printOptions_.topMargin = marginFromText(frmOptions_->topMarginBox()->text());
-        printOptions_.leftMargin = marginFromText(frmOptions_->leftMarginBox()->text());
-    }
-    return PrintSettings{printOptions_.topMargin, printOptions_.leftMargin, printOptions_.numberPrinting};
-}
-
 PrintPictureLoader Form1::printPictureLoader() const
 {
     return [this](const QString &path, QString *error) {
-        return loadPicture(resolvePhotoPath(path), kPrintPhotoPixels, error);
+        return loadPicture(document_.resolvePhotoPath(path), kPrintPhotoPixels, error);
     };
 }
 
@@ -78,8 +64,9 @@ void Form1::reportMissingPhotos(const QStringList &paths, const QString &done)
 
 void Form1::reportPrinterUnavailable()
 {
-    message(currentPrinter_.isEmpty() ? QStringLiteral("プリンタがありません。")
-                                      : QStringLiteral("プリンタ「%1」に印刷できません。").arg(currentPrinter_));
+    const QString &printer = session_.currentPrinter();
+    message(printer.isEmpty() ? QStringLiteral("プリンタがありません。")
+                              : QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer));
 }
 
 void Form1::exportPdf()
@@ -89,8 +76,8 @@ void Form1::exportPdf()
     request.defaultExtension = QStringLiteral("pdf");
     request.confirmOverwrite = true;
     // Proposed: the album's own name, beside it.
-    if (!albumFile_.isEmpty()) {
-        const QFileInfo album(albumFile_);
+    if (!document_.filePath().isEmpty()) {
+        const QFileInfo album(document_.filePath());
         request.initialFileName = album.dir().filePath(album.completeBaseName() + QStringLiteral(".pdf"));
     }
     const QString path = services_.saveFileName(request);
@@ -102,8 +89,8 @@ void Form1::exportPdf()
     bool written = false;
     {
         JobProgress progress(QStringLiteral("PDF に出力しています..."), pageCount(), this);
-        written = exportAlbumPdf(path, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
-                                 printPictureLoader(), &report, &error, progress.callback());
+        written = exportAlbumPdf(path, document_, session_.settingsForJob(), printPictureLoader(), &report, &error,
+                                 progress.callback());
     }
     if (!written && report.cancelled)
         return; // the user's own choice: nothing written, nothing to say
@@ -125,13 +112,14 @@ void Form1::printAlbumCopies(int copies)
         for (int i = 0; i < copies && !progress.cancelled(); ++i) {
             if (copies > 1)
                 progress.setLabel(QStringLiteral("印刷しています... (%1/%2 部)").arg(i + 1).arg(copies));
-            const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
+            const std::unique_ptr<PrintSurface> job =
+                services_.beginPrintJob(session_.currentPrinter(), printJobName());
             if (!job) {
                 started = false;
                 break;
             }
-            const PrintReport report = PrintAlbum(*job, coverDialog()->fields(), table_, pageCount(),
-                                                  printSettingsForJob(), printPictureLoader(), progress.callback());
+            const PrintReport report =
+                PrintAlbum(*job, document_, session_.settingsForJob(), printPictureLoader(), progress.callback());
             for (const QString &path : report.missingPhotos) {
                 if (!missing.contains(path))
                     missing.append(path);
@@ -148,7 +136,7 @@ void Form1::printAlbumCopies(int copies)
 void Form1::showPrintDialog()
 {
     if (!dialog1_) {
-        dialog1_ = new PrintDialog(services_, currentPrinter_, this);
+        dialog1_ = new PrintDialog(services_, session_, this);
         connect(dialog1_, &PrintDialog::printRequested, this, [this](int copies) { printAlbumCopies(copies); });
         // The close box discards the dialog; the next showing loads it afresh.
         connect(dialog1_, &PrintDialog::closed, dialog1_, &QObject::deleteLater);
@@ -158,33 +146,19 @@ void Form1::showPrintDialog()
 
 void Form1::PrintCurrentPageCommand()
 {
-    const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(currentPrinter_, printJobName());
+    const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(session_.currentPrinter(), printJobName());
     if (!job) {
         reportPrinterUnavailable();
         return;
     }
-    // The texts print as they stand in the boxes. A slot with a photo path
-    // prints its photo, loaded from the file at print quality (the screen's
-    // copy is far too small for paper), when it loads; otherwise its frame
-    // stays empty and the photo is named after the job.
-    const PrintPictureLoader loadForPrint = printPictureLoader();
-    std::array<PhotoSlot, 3> pageSlots;
-    QStringList missing;
-    for (int k = 0; k < kSlots; ++k) {
-        const QString path = table_.text(rowOf(k), AlbumTable::PhotoPath);
-        QImage picture;
-        if (!path.isEmpty()) {
-            picture = loadForPrint(path, nullptr);
-            if (picture.isNull())
-                missing.append(path);
-        }
-        const bool hasPhoto = !picture.isNull();
-        pageSlots[size_t(k)] =
-            PhotoSlot{text1_[size_t(k)]->text(), text2_[size_t(k)]->text(),
-                      commentFromBox(text3_[size_t(k)]->toPlainText()), std::move(picture), hasPhoto};
-    }
-    PrintCurrentPage(*job, pageSlots, printSettingsForJob());
-    reportMissingPhotos(missing, QStringLiteral("印刷"));
+    // The page as the document holds it (the boxes show the same). A slot
+    // with a photo path prints its photo, loaded from the file at print
+    // quality (the screen's copy is far too small for paper), when it
+    // loads; otherwise its frame stays empty and the photo is named after
+    // the job.
+    const PrintReport report =
+        PrintAlbumPage(*job, document_, currentPage(), session_.settingsForJob(), printPictureLoader());
+    reportMissingPhotos(report.missingPhotos, QStringLiteral("印刷"));
 }
 
 void Form1::printSetup()
@@ -194,12 +168,12 @@ void Form1::printSetup()
 
 void Form1::PrintMenuCommand()
 {
-    const std::optional<SystemPrintChoice> choice = services_.showSystemPrintDialog(currentPrinter_);
+    const std::optional<SystemPrintChoice> choice = services_.showSystemPrintDialog(session_.currentPrinter());
     if (!choice)
         return;
     // The printer picked in the dialog is the one the user means to print on.
     if (services_.printerNames().contains(choice->printerName))
-        currentPrinter_ = choice->printerName;
+        session_.setCurrentPrinter(choice->printerName);
     QCoreApplication::processEvents();
     printAlbumCopies(choice->copies);
 }
@@ -207,7 +181,7 @@ void Form1::PrintMenuCommand()
 // The name a print job has in the printer's queue: the album file's name.
 QString Form1::printJobName() const
 {
-    const QString name = QFileInfo(albumFile_).completeBaseName();
+    const QString name = QFileInfo(document_.filePath()).completeBaseName();
     return name.isEmpty() ? QStringLiteral("Sorvane") : name;
 }
 
@@ -215,9 +189,10 @@ void Form1::printPreview()
 {
     // The document the current printer would get, on its own page layout.
     QPrinter printer(QPrinter::HighResolution);
-    if (services_.printerNames().contains(currentPrinter_)) {
-        printer.setPrinterName(currentPrinter_);
-        const QPageLayout layout = services_.printerPageLayout(currentPrinter_);
+    const QString &current = session_.currentPrinter();
+    if (services_.printerNames().contains(current)) {
+        printer.setPrinterName(current);
+        const QPageLayout layout = services_.printerPageLayout(current);
         if (layout.isValid())
             printer.setPageLayout(layout);
     }
@@ -230,9 +205,7 @@ void Form1::printPreview()
     QStringList missing;
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter *target) {
         QPainterPrintSurface surface(*target);
-        missing = PrintAlbum(surface, coverDialog()->fields(), table_, pageCount(), printSettingsForJob(),
-                             printPictureLoader())
-                      .missingPhotos;
+        missing = PrintAlbum(surface, document_, session_.settingsForJob(), printPictureLoader()).missingPhotos;
     });
     services_.runModal(preview);
     // The preview dialog is accepted when its pages were printed.

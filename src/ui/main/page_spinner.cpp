@@ -39,6 +39,12 @@ void PageSpinner::setMaximum(int maximum)
     setValue(value_);
 }
 
+void PageSpinner::pressHalf(int direction)
+{
+    setValue(value_ + (direction < 0 ? -1 : 1));
+    emit released();
+}
+
 void PageSpinner::step()
 {
     setValue(value_ + direction_);

@@ -16,6 +16,9 @@ public:
     int maximum() const { return maximum_; }
     void setValue(int value);
     void setMaximum(int maximum);
+    // One page back (-1) or forward (+1) and the release that follows, as a
+    // click on that half does; for assistive technology.
+    void pressHalf(int direction);
 
 signals:
     void valueChanged(int value);

@@ -1,0 +1,225 @@
+#include "model/album_document.h"
+
+#include "model/album_commands.h"
+#include "model/number_text.h"
+#include "model/photo_path.h"
+
+#include <algorithm>
+
+namespace sorvane {
+
+namespace {
+
+// Whether rows first..last are all empty entries, so that moving them
+// round changes nothing.
+bool allEmpty(const AlbumTable &table, int first, int last)
+{
+    for (int r = first; r <= last; ++r) {
+        if (!table.entry(r).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+AlbumDocument::AlbumDocument(QObject *parent) : QObject(parent)
+{
+    history_.setUndoLimit(kHistoryLimit);
+}
+
+AlbumDocument::~AlbumDocument() = default;
+
+QString AlbumDocument::resolvePhotoPath(const QString &photoPath) const
+{
+    return sorvane::resolvePhotoPath(filePath_, photoPath);
+}
+
+void AlbumDocument::markChanged()
+{
+    if (!saved_)
+        return;
+    saved_ = false;
+    emit savedChanged(false);
+}
+
+void AlbumDocument::markSaved(const QString &filePath)
+{
+    filePath_ = filePath;
+    endTyping();
+    if (saved_)
+        return;
+    saved_ = true;
+    emit savedChanged(true);
+}
+
+void AlbumDocument::resetHistory()
+{
+    endTyping();
+    history_.clear();
+}
+
+void AlbumDocument::startNew(const CoverData &cover)
+{
+    resetHistory();
+    table_.reset();
+    cover_ = cover;
+    filePath_.clear();
+    emit albumReplaced();
+    emit pageCountChanged(pageCount());
+}
+
+void AlbumDocument::replace(AlbumContents album, const QString &filePath)
+{
+    resetHistory();
+    table_ = std::move(album.table);
+    while (table_.count() < AlbumTable::kSlotsPerPage)
+        table_.appendEntry(numberText(table_.count() + 1), {}, {}, {});
+    table_.setPageCount(std::max(1, table_.pageCount()));
+    cover_ = std::move(album.cover);
+    filePath_ = filePath;
+    emit albumReplaced();
+    emit pageCountChanged(pageCount());
+}
+
+bool AlbumDocument::canAppendPage() const
+{
+    return table_.count() + AlbumTable::kSlotsPerPage <= kMaxAlbumEntries;
+}
+
+void AlbumDocument::push(AlbumCommand *command)
+{
+    endTyping();
+    history_.push(command);
+    markChanged();
+}
+
+void AlbumDocument::setPhoto(int row, const QString &photoPath, bool appendPage, const QString &name, EditPlace place)
+{
+    appendPage = appendPage && canAppendPage();
+    if (!appendPage && entry(row).photoPath == photoPath) {
+        markChanged();
+        return;
+    }
+    PhotoEntry after = entry(row);
+    after.photoPath = photoPath;
+    push(new EntryCommand(*this, name, place, row, std::move(after), appendPage));
+}
+
+void AlbumDocument::setTexts(int row, const QString &title, const QString &comment, const QString &name,
+                             EditPlace place)
+{
+    const PhotoEntry &now = entry(row);
+    if (now.title == title && now.comment == comment) {
+        markChanged();
+        return;
+    }
+    PhotoEntry after = now;
+    after.title = title;
+    after.comment = comment;
+    push(new EntryCommand(*this, name, place, row, std::move(after), false));
+}
+
+void AlbumDocument::clearEntry(int row, EditPlace place)
+{
+    if (entry(row).isEmpty()) {
+        markChanged();
+        return;
+    }
+    push(new EntryCommand(*this, QStringLiteral("削除"), place, row, PhotoEntry{entry(row).number, {}, {}, {}}, false));
+}
+
+bool AlbumDocument::insertEntry(int row, EditPlace place)
+{
+    const bool grow = !entry(rowCount()).isEmpty();
+    if (grow && !canAppendPage())
+        return false;
+    if (!grow && allEmpty(table_, row, rowCount())) {
+        markChanged();
+        return true;
+    }
+    push(new InsertEntryCommand(*this, place, row, grow));
+    return true;
+}
+
+void AlbumDocument::cutOutEntry(int row, EditPlace place)
+{
+    if (allEmpty(table_, row, rowCount())) {
+        markChanged();
+        return;
+    }
+    push(new CutOutEntryCommand(*this, place, row));
+}
+
+void AlbumDocument::setCover(const CoverData &cover, bool marksChanged)
+{
+    if (cover != cover_) {
+        endTyping();
+        history_.push(new CoverCommand(*this, cover_, cover));
+    }
+    if (marksChanged)
+        markChanged();
+}
+
+void AlbumDocument::typeText(int row, int column, const QString &text, EditPlace place)
+{
+    Q_ASSERT(column == AlbumTable::Title || column == AlbumTable::Comment);
+    if (this->text(row, column) == text) {
+        markChanged();
+        return;
+    }
+    history_.push(new TypingCommand(*this, place, row, column, text, typingRun_));
+    markChanged();
+}
+
+void AlbumDocument::endTyping()
+{
+    ++typingRun_;
+}
+
+std::optional<EditPlace> AlbumDocument::undo()
+{
+    endTyping();
+    if (!history_.canUndo())
+        return std::nullopt;
+    const auto *step = dynamic_cast<const AlbumCommand *>(history_.command(history_.index() - 1));
+    const EditPlace place = step ? step->place() : EditPlace{};
+    history_.undo();
+    markChanged();
+    return place;
+}
+
+std::optional<EditPlace> AlbumDocument::redo()
+{
+    endTyping();
+    if (!history_.canRedo())
+        return std::nullopt;
+    const auto *step = dynamic_cast<const AlbumCommand *>(history_.command(history_.index()));
+    const EditPlace place = step ? step->place() : EditPlace{};
+    history_.redo();
+    markChanged();
+    return place;
+}
+
+void AlbumDocument::growByPage()
+{
+    table_.appendPage();
+    emit rowsAppended(rowCount() - AlbumTable::kSlotsPerPage + 1, rowCount());
+    emit pageCountChanged(pageCount());
+}
+
+void AlbumDocument::shrinkByPage()
+{
+    const int last = rowCount();
+    table_.removeLastPage();
+    emit rowsRemoved(last - AlbumTable::kSlotsPerPage + 1, last);
+    emit pageCountChanged(pageCount());
+}
+
+void AlbumDocument::applyCover(const CoverData &cover)
+{
+    cover_ = cover;
+    emit coverChanged();
+}
+
+} // namespace sorvane
