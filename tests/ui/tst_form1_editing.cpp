@@ -46,10 +46,19 @@ private slots:
         FormFixture::commit(comment, QStringLiteral("二行目"));
         QCOMPARE(f.comment(1), QStringLiteral("一行目\r\n二行目"));
 
-        // A comment read from a file with a lone LF survives being shown.
-        f.fill({"", "", ""}, {{3, QStringLiteral("a\nb\r\nc")}});
-        QCOMPARE(f.form->commentBox(2)->toPlainText(), QStringLiteral("a\nb\nc"));
-        QCOMPARE(f.comment(3), QStringLiteral("a\nb\r\nc"));
+        // A comment read from a file with a lone LF or CR, a line separator or
+        // a non-breaking space survives being shown, and being edited after
+        // them.
+        const QString odd = QStringLiteral("a\nb\r\nc\rd\u2028e\u00A0f");
+        f.fill({"", "", ""}, {{3, odd}});
+        QCOMPARE(f.form->commentBox(2)->toPlainText(), QStringLiteral("a\nb\nc\nd\ne f"));
+        QCOMPARE(f.comment(3), odd);
+        QVERIFY(!f.album().history().canUndo());
+        QTextCursor end(f.form->commentBox(2)->document());
+        end.movePosition(QTextCursor::End);
+        f.form->commentBox(2)->setTextCursor(end);
+        FormFixture::commit(f.form->commentBox(2), QStringLiteral("g"));
+        QCOMPARE(f.comment(3), QStringLiteral("a\r\nb\r\nc\r\nd\r\ne\u00A0fg"));
         QVERIFY(f.services.messages.isEmpty());
     }
 

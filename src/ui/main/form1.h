@@ -136,6 +136,8 @@ public:
     // Comment box text and the table's CR LF form.
     static QString commentForBox(const QString &tableText);
     static QString commentFromBox(const QString &boxText);
+    // The text of a comment box as the user sees it, line breaks as LF.
+    QString commentBoxText(int slot) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

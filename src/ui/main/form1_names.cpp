@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace sorvane {
@@ -28,6 +29,9 @@ void Form1::nameControls()
     // The status bar's panels are named with what they show.
     updatePanelNames();
     progressBar1_->setAccessibleName(QStringLiteral("ページ位置"));
+    // Qt's own button for toolbar buttons that do not fit.
+    if (auto *more = toolbar1_->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("その他のボタン"));
     for (int k = 0; k < kSlots; ++k) {
         static_cast<TitleBox *>(text2_[size_t(k)])->setHistoryActions(undoAction_, redoAction_);
         static_cast<CommentBox *>(text3_[size_t(k)])->setHistoryActions(undoAction_, redoAction_);

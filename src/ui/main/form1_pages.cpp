@@ -219,8 +219,13 @@ void Form1::redoStep()
 
 QString Form1::commentForBox(const QString &tableText)
 {
+    // Exactly what the box will hand back for this text: every kind of line
+    // break as LF (a lone CR from a file included), everything else as is.
     QString text = tableText;
     text.replace(kCrLf, QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::ParagraphSeparator, u'\n');
     return text;
 }
 
@@ -228,6 +233,16 @@ QString Form1::commentFromBox(const QString &boxText)
 {
     QString text = boxText;
     text.replace(u'\n', kCrLf);
+    return text;
+}
+
+QString Form1::commentBoxText(int slot) const
+{
+    // The raw text keeps non-breaking spaces (the plain text would make
+    // them blanks); its paragraph and line separators are line breaks.
+    QString text = text3_[size_t(slot)]->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
     return text;
 }
 
@@ -243,7 +258,7 @@ void Form1::setTitleBox(int slot, const QString &text)
 void Form1::setCommentBox(int slot, const QString &text)
 {
     const QString shown = commentForBox(text);
-    if (text3_[size_t(slot)]->toPlainText() != shown)
+    if (commentBoxText(slot) != shown)
         text3_[size_t(slot)]->setPlainText(shown);
 }
 
@@ -265,7 +280,7 @@ void Form1::StoreComment(int slot)
     if (!startupComplete_)
         return;
     const int r = rowOf(slot);
-    const QString shown = text3_[size_t(slot)]->toPlainText();
+    const QString shown = commentBoxText(slot);
     // A text the box shows unchanged keeps its exact form (a lone CR or LF read
     // from a file stays as it was); an edited one takes CR LF line breaks.
     if (!refreshing_ && commentForBox(document_.text(r, AlbumTable::Comment)) != shown)
