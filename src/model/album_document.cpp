@@ -96,6 +96,8 @@ void AlbumDocument::push(AlbumCommand *command)
 
 void AlbumDocument::setPhoto(int row, const QString &photoPath, bool appendPage, const QString &name, EditPlace place)
 {
+    // Any edit ends a typing step, also one that changes nothing.
+    endTyping();
     appendPage = appendPage && canAppendPage();
     if (!appendPage && entry(row).photoPath == photoPath) {
         markChanged();
@@ -109,6 +111,7 @@ void AlbumDocument::setPhoto(int row, const QString &photoPath, bool appendPage,
 void AlbumDocument::setTexts(int row, const QString &title, const QString &comment, const QString &name,
                              EditPlace place)
 {
+    endTyping();
     const PhotoEntry &now = entry(row);
     if (now.title == title && now.comment == comment) {
         markChanged();
@@ -122,6 +125,7 @@ void AlbumDocument::setTexts(int row, const QString &title, const QString &comme
 
 void AlbumDocument::clearEntry(int row, EditPlace place)
 {
+    endTyping();
     if (entry(row).isEmpty()) {
         markChanged();
         return;
@@ -131,6 +135,7 @@ void AlbumDocument::clearEntry(int row, EditPlace place)
 
 bool AlbumDocument::insertEntry(int row, EditPlace place)
 {
+    endTyping();
     const bool grow = !entry(rowCount()).isEmpty();
     if (grow && !canAppendPage())
         return false;
@@ -144,6 +149,7 @@ bool AlbumDocument::insertEntry(int row, EditPlace place)
 
 void AlbumDocument::cutOutEntry(int row, EditPlace place)
 {
+    endTyping();
     if (allEmpty(table_, row, rowCount())) {
         markChanged();
         return;
@@ -153,8 +159,8 @@ void AlbumDocument::cutOutEntry(int row, EditPlace place)
 
 void AlbumDocument::setCover(const CoverData &cover, bool marksChanged)
 {
+    endTyping();
     if (cover != cover_) {
-        endTyping();
         history_.push(new CoverCommand(*this, cover_, cover));
     }
     if (marksChanged)
