@@ -8,8 +8,9 @@ cd "$(dirname "$0")"
 packages=(cmake ninja-build g++ git qt6-base-dev libwmf-dev libbenchmark-dev clang-format
   fonts-ipafont-gothic fonts-ipafont-mincho adwaita-icon-theme poppler-utils libcups2-dev
   qt6-translations-l10n libxcb1-dev)
-# Only the tests need these: a private CUPS scheduler that real print jobs go to.
-test_packages=(cups-daemon cups-client)
+# Only the tests need these: a private CUPS scheduler that real print jobs go
+# to, and an X server with a window manager for the real editor's windows.
+test_packages=(cups-daemon cups-client xvfb openbox xdotool x11-utils)
 
 # Installs the missing ones of the packages named; with "optional" first, a
 # machine where nothing can be installed goes on without them.
