@@ -50,7 +50,12 @@ private slots:
         // a non-breaking space survives being shown, and being edited after
         // them.
         const QString odd = QStringLiteral("a\nb\r\nc\rd\u2028e\u00A0f");
-        f.fill({"", "", ""}, {{3, odd}});
+        // A title longer than a line edit's usual limit is shown and kept whole.
+        const QString longTitle(40000, u'a');
+        f.fill({"", longTitle, ""}, {{3, odd}});
+        QCOMPARE(f.form->titleBox(1)->text(), longTitle);
+        QCOMPARE(f.title(2), longTitle);
+        f.services.messages.clear();
         QCOMPARE(f.form->commentBox(2)->toPlainText(), QStringLiteral("a\nb\nc\nd\ne f"));
         QCOMPARE(f.comment(3), odd);
         QVERIFY(!f.album().history().canUndo());
