@@ -4,7 +4,7 @@
 // fewer pages, per photo). Run with:
 //   build/bench/sorvane_pdf_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 #include "io/album_file.h"
-#include "platform/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "print/pdf_export.h"
 #include "print/print_fonts.h"
 

@@ -4,8 +4,8 @@
 // The photos are written once to a temporary folder (this takes some
 // seconds) and are read from the system's file cache, as when the user pages
 // back and forth; the first look at a photo straight from a disk is slower.
-#include "platform/picture_cache.h"
-#include "platform/picture_loader.h"
+#include "picture/picture_cache.h"
+#include "picture/picture_loader.h"
 #include "platform/qt_services.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"

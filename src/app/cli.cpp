@@ -4,7 +4,7 @@
 #include "io/settings_files.h"
 #include "model/album_document.h"
 #include "platform/app_paths.h"
-#include "platform/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "platform/qt_services.h"
 #include "print/album_print.h"
 #include "print/painter_print_surface.h"

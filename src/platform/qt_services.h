@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/picture_cache.h"
+#include "picture/picture_cache.h"
 #include "platform/services.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "fake_services.h"
 
-#include "platform/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "recording_surface.h"
 
 #include <QDialog>

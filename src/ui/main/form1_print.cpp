@@ -1,6 +1,6 @@
 // Printing from the main window: the PDF export and the print preview of the
 // whole album.
-#include "platform/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
 #include "ui/main/form1.h"

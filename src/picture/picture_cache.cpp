@@ -1,4 +1,4 @@
-#include "platform/picture_cache.h"
+#include "picture/picture_cache.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "platform/picture_loader.h"
+#include "picture/picture_loader.h"
 
 #include "io/text_file.h"
-#include "platform/wmf_image.h"
+#include "picture/wmf_image.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "platform/picture_cache.h"
-#include "platform/picture_loader.h"
+#include "picture/picture_cache.h"
+#include "picture/picture_loader.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -1,5 +1,5 @@
-#include "platform/picture_loader.h"
-#include "platform/wmf_image.h"
+#include "picture/picture_loader.h"
+#include "picture/wmf_image.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/wmf_image.h"
+#include "picture/wmf_image.h"
 
 #include "text/cp932.h"
 
