@@ -2,6 +2,7 @@
 
 #include "model/album_document.h"
 #include "text/cp932.h"
+#include "text/line_breaks.h"
 
 #include <QSaveFile>
 
@@ -9,7 +10,6 @@ namespace sorvane {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kBr = QStringLiteral("<BR>");
 
 // Splits text into lines. A text with any CR LF is split only at CR LF, so a
@@ -54,8 +54,7 @@ template <typename Put> void forEachAlbumLine(const CoverData &cover, const Albu
     auto oneLine = [&](const QString &field) {
         if (!field.contains(kCrLf))
             return put(QStringView(field));
-        scratch = field;
-        scratch.replace(kCrLf, QStringLiteral("\n"));
+        scratch = crLfToLf(field);
         put(QStringView(scratch));
     };
     for (int n = 1; n <= kCoverFieldCount; ++n)

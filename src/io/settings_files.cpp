@@ -1,6 +1,7 @@
 #include "io/settings_files.h"
 
 #include "io/ini_file.h"
+#include "text/numbers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,8 +25,7 @@ int checkStateFromIniText(const QString &text)
     const double value = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return 0;
-    // nearbyint rounds halves to even in the default rounding mode.
-    const double rounded = std::nearbyint(value);
+    const double rounded = roundHalfToEven(value);
     return rounded >= 0 && rounded <= 2 ? int(rounded) : 0;
 }
 

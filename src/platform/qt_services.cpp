@@ -3,6 +3,7 @@
 #include "platform/app_paths.h"
 #include "platform/filter_text.h"
 #include "print/painter_print_surface.h"
+#include "text/line_breaks.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -66,7 +67,7 @@ MessageResult QtServices::showMessage(const MessageRequest &request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationName() : request.caption);
-    box.setText(toDesktopLineEnds(request.text));
+    box.setText(crLfToLf(request.text));
     box.setTextFormat(Qt::PlainText);
     box.setIcon(request.icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon);
     if (request.buttons == MessageButtons::YesNo) {
@@ -91,7 +92,7 @@ void QtServices::clearClipboard()
 
 void QtServices::setClipboardText(const QString &text)
 {
-    QGuiApplication::clipboard()->setText(toDesktopLineEnds(text));
+    QGuiApplication::clipboard()->setText(crLfToLf(text));
 }
 
 bool QtServices::clipboardHasText()
@@ -102,7 +103,7 @@ bool QtServices::clipboardHasText()
 
 QString QtServices::clipboardText()
 {
-    return fromDesktopLineEnds(QGuiApplication::clipboard()->text());
+    return lfToCrLf(QGuiApplication::clipboard()->text());
 }
 
 QString QtServices::commandLine()
@@ -254,22 +255,6 @@ DropData dropDataFrom(const QMimeData *mime)
     }
     data.hasFiles = !data.paths.isEmpty();
     return data;
-}
-
-QString toDesktopLineEnds(const QString &text)
-{
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return out;
-}
-
-QString fromDesktopLineEnds(const QString &text)
-{
-    // A text that already has CR LF breaks keeps them; LF alone becomes CR LF.
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(u'\n', QStringLiteral("\r\n"));
-    return out;
 }
 
 } // namespace sorvane

@@ -63,12 +63,8 @@ private:
 // The files of a drop (local files only; other URLs do not count as files).
 DropData dropDataFrom(const QMimeData *mime);
 
-// Line breaks at the clipboard's edge: the desktop uses LF, the program CR LF.
 // False when CUPS says the printer refuses new jobs (a rejecting queue):
 // such a job would be dropped without a word, so it is not started.
 bool printerAcceptsJobs(const QString &printerName);
-
-QString toDesktopLineEnds(const QString &text);
-QString fromDesktopLineEnds(const QString &text);
 
 } // namespace sorvane

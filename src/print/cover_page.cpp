@@ -1,6 +1,6 @@
 #include "print/cover_page.h"
 
-#include "print/margins.h"
+#include "text/numbers.h"
 
 namespace sorvane {
 
@@ -34,7 +34,7 @@ void coverText(PrintSurface &surface, double x, double y, const CoverFont &font,
 // figures would. The number is read like a margin.
 double shiftedX(const QString &field, double oneFigureX, double twoFiguresX)
 {
-    return marginFromText(field) < 10 ? oneFigureX : twoFiguresX;
+    return wholeNumberFromText(field) < 10 ? oneFigureX : twoFiguresX;
 }
 
 } // namespace

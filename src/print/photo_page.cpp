@@ -1,6 +1,7 @@
 #include "print/photo_page.h"
 
 #include "print/wrap_comment.h"
+#include "text/line_breaks.h"
 
 #include <QStringList>
 
@@ -68,7 +69,7 @@ void DrawPhotoPage(PrintSurface &surface, const std::array<PhotoSlot, 3> &pageSl
         // An empty comment prints no line at all; a trailing line break still
         // gives an (empty) last line.
         const QString wrapped = WrapComment(slot.comment);
-        const QStringList lines = wrapped.isEmpty() ? QStringList() : wrapped.split(QStringLiteral("\r\n"));
+        const QStringList lines = wrapped.isEmpty() ? QStringList() : wrapped.split(kCrLf);
         for (qsizetype k = 0; k < lines.size(); ++k)
             surface.drawText(kTextX, rows.firstComment + kCommentPitch * double(k), lines[k]);
 

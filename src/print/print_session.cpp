@@ -1,6 +1,6 @@
 #include "print/print_session.h"
 
-#include "print/margins.h"
+#include "text/numbers.h"
 
 namespace sorvane {
 
@@ -13,14 +13,14 @@ void PrintSession::loadIni(const PrintIni &ini)
 
 void PrintSession::closeOptions()
 {
-    topMarginText_ = QString::number(marginFromText(topMarginText_));
-    leftMarginText_ = QString::number(marginFromText(leftMarginText_));
+    topMarginText_ = QString::number(wholeNumberFromText(topMarginText_));
+    leftMarginText_ = QString::number(wholeNumberFromText(leftMarginText_));
     numberPrintState_ = printsNumbers() ? 1 : 0;
 }
 
 PrintSettings PrintSession::settingsForJob() const
 {
-    return PrintSettings{marginFromText(topMarginText_), marginFromText(leftMarginText_), printsNumbers()};
+    return PrintSettings{wholeNumberFromText(topMarginText_), wholeNumberFromText(leftMarginText_), printsNumbers()};
 }
 
 } // namespace sorvane

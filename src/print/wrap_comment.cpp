@@ -1,12 +1,13 @@
 #include "print/wrap_comment.h"
 
 #include "text/cp932.h"
+#include "text/line_breaks.h"
 
 namespace sorvane {
 
 QString WrapComment(const QString &comment)
 {
-    const QStringView crlf = u"\r\n";
+    const QString &crlf = kCrLf;
     const QStringView text(comment);
     QString out;
     out.reserve(comment.size() + comment.size() / 8);

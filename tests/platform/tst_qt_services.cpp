@@ -37,11 +37,6 @@ private slots:
 
     void clipboardLineEnds()
     {
-        QCOMPARE(toDesktopLineEnds(QStringLiteral("T\r\nL1\r\nL2")), QStringLiteral("T\nL1\nL2"));
-        QCOMPARE(fromDesktopLineEnds(QStringLiteral("T\nL1\nL2\n")), QStringLiteral("T\r\nL1\r\nL2\r\n"));
-        QCOMPARE(fromDesktopLineEnds(QStringLiteral("a\r\nb")), QStringLiteral("a\r\nb"));
-        QCOMPARE(fromDesktopLineEnds(QStringLiteral("a\rb")), QStringLiteral("a\rb"));
-
         QtServices services;
         services.setClipboardText(QStringLiteral("題名\r\n一行目\r\n二行目"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("題名\n一行目\n二行目"));

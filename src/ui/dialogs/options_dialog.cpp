@@ -1,6 +1,7 @@
 #include "ui/dialogs/options_dialog.h"
 
 #include "print/print_session.h"
+#include "text/line_breaks.h"
 #include "ui/main/twips.h"
 
 #include <QCheckBox>
@@ -38,14 +39,6 @@ QString label2Text()
     return QStringLiteral("印刷のオプション設定です。") + kCr + kCr +
            QStringLiteral("この項目はｐｒｉｎｔ．ｉｎｉを読み込んでいます。") + kCr + kCr +
            QStringLiteral("書き換えることで初期値を変更出来ます。") + kCr + kCr;
-}
-
-// A label shows only LF as a line break: CR LF and a lone CR both become LF.
-QString displayText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(kCr, QChar(u'\n'));
-    return text;
 }
 
 // The tab strip: the tabs along its top edge and the tab-widget frame drawn
@@ -232,8 +225,8 @@ void OptionsDialog::buildBehaviourPage(QWidget *page)
 
 void OptionsDialog::load()
 {
-    label1_->setText(displayText(label1_->property("rawText").toString()));
-    label2_->setText(displayText(label2_->property("rawText").toString()));
+    label1_->setText(lineBreaksToLf(label1_->property("rawText").toString()));
+    label2_->setText(lineBreaksToLf(label2_->property("rawText").toString()));
 
     if (const QScreen *screen = this->screen()) {
         const QRect area = screen->geometry();

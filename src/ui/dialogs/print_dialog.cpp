@@ -1,8 +1,8 @@
 #include "ui/dialogs/print_dialog.h"
 
 #include "platform/services.h"
-#include "print/margins.h"
 #include "print/print_session.h"
+#include "text/numbers.h"
 #include "ui/main/twips.h"
 
 #include <QComboBox>
@@ -169,7 +169,7 @@ void PrintDialog::selectPrinter(const QString &text)
 
 void PrintDialog::print()
 {
-    const int copies = marginFromText(text1_->text());
+    const int copies = wholeNumberFromText(text1_->text());
     if (copies > 0 && !printers_.isEmpty())
         emit printRequested(copies);
     // Hidden, not closed: the list, the copies text and the spin stay.

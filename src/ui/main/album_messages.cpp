@@ -1,10 +1,9 @@
 #include "ui/main/album_messages.h"
+#include "text/line_breaks.h"
 
 namespace sorvane {
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 QString reason(const AlbumFileError &error)
 {

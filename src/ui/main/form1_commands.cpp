@@ -1,5 +1,6 @@
 // The commands of the main window: photos, insert, cut out and delete, the
 // text commands, the zoom view and the version.
+#include "text/line_breaks.h"
 #include "ui/dialogs/zoom_view.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
@@ -19,7 +20,6 @@ const QString kPhotoFilter =
     QStringLiteral("JPG ファイル (*.jpg)|*.jpg|") + QStringLiteral("JPEG ファイル (*.jpeg)|*.jpeg|") +
     QStringLiteral("WMF ファイル (*.wmf)|*.wmf|");
 constexpr int kJpgFilterIndex = 5;
-const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "io/settings_files.h"
 #include "model/number_text.h"
 #include "text/cp932.h"
+#include "text/line_breaks.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
@@ -24,7 +25,6 @@ namespace {
 
 const QColor kSelectedFrame(80, 80, 192);
 const QColor kOtherFrame(192, 192, 192);
-const QString kCrLf = QStringLiteral("\r\n");
 
 // What a slot shows for a photo that cannot be loaded: the entry keeps its
 // path, the page stays whole, and the user sees which file is missing.
@@ -221,19 +221,12 @@ QString Form1::commentForBox(const QString &tableText)
 {
     // Exactly what the box will hand back for this text: every kind of line
     // break as LF (a lone CR from a file included), everything else as is.
-    QString text = tableText;
-    text.replace(kCrLf, QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    text.replace(QChar::LineSeparator, u'\n');
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return lineBreaksToLf(tableText);
 }
 
 QString Form1::commentFromBox(const QString &boxText)
 {
-    QString text = boxText;
-    text.replace(u'\n', kCrLf);
-    return text;
+    return lfToCrLf(boxText);
 }
 
 QString Form1::commentBoxText(int slot) const

@@ -3,6 +3,7 @@
 #include "picture/picture_loader.h"
 #include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
+#include "text/line_breaks.h"
 #include "ui/main/form1.h"
 
 #include <QCoreApplication>
@@ -16,8 +17,6 @@
 namespace sorvane {
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 // Long jobs show their progress (after half a second) and can be cancelled
 // between pages; the main window's own progress bar is left alone.

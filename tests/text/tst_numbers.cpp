@@ -1,4 +1,4 @@
-#include "print/margins.h"
+#include "text/numbers.h"
 
 #include <QTest>
 
@@ -19,10 +19,10 @@ void addRows(const char *group, std::initializer_list<const char *> rows)
 
 } // namespace
 
-class TestMargins : public QObject {
+class TestNumbers : public QObject {
     Q_OBJECT
 private slots:
-    void marginFromText_data()
+    void wholeNumberFromText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected");
@@ -40,13 +40,23 @@ private slots:
                           "-1e400|-32768", "3.2766e4|32766"});
     }
 
-    void marginFromText()
+    void wholeNumberFromText()
     {
         QFETCH(QString, text);
         QFETCH(int, expected);
-        QCOMPARE(int(sorvane::marginFromText(text)), expected);
+        QCOMPARE(int(sorvane::wholeNumberFromText(text)), expected);
+    }
+
+    // The same rounding serves the INI file's check state, where the text is
+    // a whole number already read.
+    void roundHalfToEven()
+    {
+        const std::pair<double, double> cases[] = {{0.5, 0},   {1.5, 2},  {2.5, 2},  {-2.5, -2},
+                                                   {-3.5, -4}, {2.49, 2}, {2.51, 3}, {1e300, 1e300}};
+        for (const auto &[value, expected] : cases)
+            QCOMPARE(sorvane::roundHalfToEven(value), expected);
     }
 };
 
-QTEST_GUILESS_MAIN(TestMargins)
-#include "tst_margins.moc"
+QTEST_GUILESS_MAIN(TestNumbers)
+#include "tst_numbers.moc"

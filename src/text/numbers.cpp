@@ -1,4 +1,4 @@
-#include "print/margins.h"
+#include "text/numbers.h"
 
 #include <QLocale>
 
@@ -63,8 +63,9 @@ QString leadingNumber(const QString &text)
     return text.mid(start, i - start);
 }
 
-// Nearest whole number, a half going to the even neighbour.
-double roundHalfEven(double value)
+} // namespace
+
+double roundHalfToEven(double value)
 {
     const double below = std::floor(value);
     const double fraction = value - below;
@@ -75,9 +76,7 @@ double roundHalfEven(double value)
     return std::fmod(below, 2.0) == 0 ? below : below + 1;
 }
 
-} // namespace
-
-qint16 marginFromText(const QString &text)
+qint16 wholeNumberFromText(const QString &text)
 {
     const QString number = leadingNumber(text);
     if (number.isEmpty())
@@ -90,7 +89,7 @@ qint16 marginFromText(const QString &text)
         return 0;
     if (std::isinf(value))
         return value > 0 ? std::numeric_limits<qint16>::max() : std::numeric_limits<qint16>::min();
-    const double rounded = roundHalfEven(value);
+    const double rounded = roundHalfToEven(value);
     constexpr double lowest = std::numeric_limits<qint16>::min();
     constexpr double highest = std::numeric_limits<qint16>::max();
     if (rounded <= lowest)
