@@ -13,10 +13,11 @@
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QUrl>
+#include <QScreen>
 
 #include <cstring>
 #include <cups/cups.h>
@@ -80,9 +81,10 @@ MessageResult QtServices::showMessage(const MessageRequest &request)
     return MessageResult::Ok;
 }
 
-void QtServices::runModal(QDialog &dialog)
+void QtServices::runModal(QObject &dialog)
 {
-    dialog.exec();
+    if (auto *modal = qobject_cast<QDialog *>(&dialog))
+        modal->exec();
 }
 
 void QtServices::clearClipboard()
@@ -200,6 +202,26 @@ void QtServices::showPrinterProperties(const QString &printerName)
         setPageLayoutFor(printerName, printer.pageLayout());
 }
 
+bool QtServices::showPrintPreview(const QString &printerName, const QString &documentName, const DrawDocument &draw)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::availablePrinterNames().contains(printerName))
+        aimAt(printer, printerName);
+    printer.setDocName(documentName);
+    QPrintPreviewDialog preview(&printer, QApplication::activeWindow());
+    preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    // Large enough to read a whole sheet.
+    if (const QScreen *screen = preview.screen())
+        preview.resize(screen->availableGeometry().size() * 0.8);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&draw](QPrinter *target) {
+        QPainterPrintSurface surface(*target);
+        draw(surface);
+    });
+    runModal(preview);
+    // The preview dialog is accepted when its pages were printed.
+    return preview.result() == QDialog::Accepted;
+}
+
 void QtServices::showPrinterSetup()
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -242,19 +264,6 @@ void QtServices::setDefaultPrinter(const QString &name)
         cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests);
     }
     cupsFreeDests(count, dests);
-}
-
-DropData dropDataFrom(const QMimeData *mime)
-{
-    DropData data;
-    if (!mime || !mime->hasUrls())
-        return data;
-    for (const QUrl &url : mime->urls()) {
-        if (url.isLocalFile())
-            data.paths.append(QDir::toNativeSeparators(url.toLocalFile()));
-    }
-    data.hasFiles = !data.paths.isEmpty();
-    return data;
 }
 
 } // namespace sorvane

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QPageLayout>
 
-class QMimeData;
 class QPrinter;
 
 namespace sorvane {
@@ -21,7 +20,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     MessageResult showMessage(const MessageRequest &request) override;
-    void runModal(QDialog &dialog) override;
+    void runModal(QObject &dialog) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
     bool clipboardHasText() override;
@@ -35,7 +34,7 @@ public:
     QString defaultPrinterName() override;
     std::unique_ptr<PrintSurface> beginPrintJob(const QString &printerName, const QString &documentName) override;
     void showPrinterProperties(const QString &printerName) override;
-    QPageLayout printerPageLayout(const QString &printerName) override { return pageLayoutFor(printerName); }
+    bool showPrintPreview(const QString &printerName, const QString &documentName, const DrawDocument &draw) override;
     void showPrinterSetup() override;
     std::optional<SystemPrintChoice> showSystemPrintDialog(const QString &printerName) override;
     void setDefaultPrinter(const QString &name) override;
@@ -59,9 +58,6 @@ private:
     PictureCache pictures_;
     QHash<QString, QPageLayout> pageLayouts_;
 };
-
-// The files of a drop (local files only; other URLs do not count as files).
-DropData dropDataFrom(const QMimeData *mime);
 
 // False when CUPS says the printer refuses new jobs (a rejecting queue):
 // such a job would be dropped without a word, so it is not started.

@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QDate>
+#include "platform/dialog_host.h"
 
+#include <QDate>
 #include <QImage>
-#include <QPageLayout>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
 // The desktop services the editor leans on, behind one interface: the Qt
 // implementation serves the real program, a scripted double serves the tests
 // (it answers dialogs and message boxes without blocking and records them).
-class QDialog;
 
 namespace sorvane {
 
@@ -63,7 +63,7 @@ struct ProgramVersion {
     int revision = 0;
 };
 
-class PlatformServices {
+class PlatformServices : public DialogHost {
 public:
     virtual ~PlatformServices() = default;
 
@@ -80,10 +80,6 @@ public:
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
 
     virtual MessageResult showMessage(const MessageRequest &request) = 0;
-
-    // Shows one of the program's own dialogs modally and returns when it is
-    // hidden or closed.
-    virtual void runModal(QDialog &dialog) = 0;
 
     // Plain-text clipboard. Texts cross it with CR LF line breaks on the
     // program's side, whatever the desktop uses.
@@ -114,9 +110,13 @@ public:
     // The printer's own settings for this program's documents (paper,
     // orientation, margins), modal; they apply to later jobs on it.
     virtual void showPrinterProperties(const QString &printerName) = 0;
-    // The page layout chosen for a printer in its properties dialog, which
-    // this program's documents on it use; invalid while none was chosen.
-    virtual QPageLayout printerPageLayout(const QString &printerName) = 0;
+    // The print preview of a document on the named printer (on the paper
+    // chosen for it under its properties), modal; `draw` draws the whole
+    // document whenever the preview needs its pages. True when the user
+    // printed from the preview.
+    using DrawDocument = std::function<void(PrintSurface &surface)>;
+    virtual bool showPrintPreview(const QString &printerName, const QString &documentName,
+                                  const DrawDocument &draw) = 0;
     // The system's printer set-up dialog, modal; nothing is read back.
     virtual void showPrinterSetup() = 0;
     // The system print dialog, modal, opened on the named printer, with page

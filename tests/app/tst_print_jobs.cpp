@@ -41,12 +41,12 @@ namespace {
 class JobServices : public QtServices {
 public:
     QString arguments;
-    std::function<void(QDialog &)> onModal;
+    std::function<void(QObject &)> onModal;
     QStringList messages;
     QStringList defaultsSet;
 
     QString commandLine() override { return arguments; }
-    void runModal(QDialog &dialog) override
+    void runModal(QObject &dialog) override
     {
         if (onModal)
             onModal(dialog);
@@ -72,7 +72,7 @@ struct Window {
     bool print(const QString &printerName, const QString &copies)
     {
         bool shown = false;
-        services.onModal = [&](QDialog &dialog) {
+        services.onModal = [&](QObject &dialog) {
             if (auto *dialog1 = qobject_cast<PrintDialog *>(&dialog)) {
                 shown = true;
                 dialog1->printerBox()->setCurrentText(printerName);
@@ -243,7 +243,7 @@ private slots:
         QVERIFY(w.print(printer, QStringLiteral("0"))); // picks the printer, prints nothing
         QString previewPrinter;
         int previewPages = -1;
-        w.services.onModal = [&](QDialog &dialog) {
+        w.services.onModal = [&](QObject &dialog) {
             if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog)) {
                 previewPrinter = preview->printer()->printerName();
                 auto *pages = preview->findChild<QPrintPreviewWidget *>();

@@ -46,20 +46,6 @@ private slots:
         QVERIFY(!services.clipboardHasText());
     }
 
-    void droppedFiles()
-    {
-        QMimeData files;
-        files.setUrls({QUrl::fromLocalFile("/tmp/a b.jpg"), QUrl("https://example.invalid/x.jpg")});
-        const DropData data = dropDataFrom(&files);
-        QVERIFY(data.hasFiles);
-        QCOMPARE(data.paths, QStringList{"/tmp/a b.jpg"});
-
-        QMimeData text;
-        text.setText("just text");
-        QVERIFY(!dropDataFrom(&text).hasFiles);
-        QVERIFY(!dropDataFrom(nullptr).hasFiles);
-    }
-
     void printersAsThePlatformListsThem()
     {
         QtServices services;

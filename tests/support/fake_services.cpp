@@ -3,7 +3,7 @@
 #include "picture/picture_loader.h"
 #include "recording_surface.h"
 
-#include <QDialog>
+#include <QObject>
 
 namespace sorvane::testing {
 
@@ -48,7 +48,7 @@ MessageResult FakeServices::showMessage(const MessageRequest &request)
     return request.buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
 }
 
-void FakeServices::runModal(QDialog &dialog)
+void FakeServices::runModal(QObject &dialog)
 {
     modalDialogs.append(QString::fromLatin1(dialog.metaObject()->className()));
     if (onModal)
@@ -150,6 +150,15 @@ std::unique_ptr<PrintSurface> FakeServices::beginPrintJob(const QString &printer
 void FakeServices::showPrinterProperties(const QString &printerName)
 {
     printerCalls.append(QStringLiteral("properties ") + printerName);
+}
+
+bool FakeServices::showPrintPreview(const QString &printerName, const QString &documentName, const DrawDocument &draw)
+{
+    printerCalls.append(QStringLiteral("preview ") + printerName);
+    RecordingSurface surface;
+    draw(surface);
+    previews.append({printerName, documentName, surface.calls});
+    return previewPrints;
 }
 
 void FakeServices::showPrinterSetup()

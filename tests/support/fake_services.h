@@ -32,7 +32,7 @@ public:
     // Modal dialogs shown (by class name), and what the "user" does in each
     // before it returns (it may fill fields, press OK, or do nothing).
     QStringList modalDialogs;
-    std::function<void(QDialog &)> onModal;
+    std::function<void(QObject &)> onModal;
 
     bool clipboardHoldsText = false;
     QString clipboard;
@@ -67,10 +67,18 @@ public:
     void showPrinterProperties(const QString &printerName) override;
     void showPrinterSetup() override;
     // Answers of the next system print dialogs (nullopt = cancelled; none
-    // queued = cancelled), and page layouts chosen per printer.
+    // queued = cancelled).
     QQueue<std::optional<SystemPrintChoice>> systemPrintAnswers;
-    QHash<QString, QPageLayout> pageLayouts;
-    QPageLayout printerPageLayout(const QString &printerName) override { return pageLayouts.value(printerName); }
+    // Print previews shown: on which printer, named how, and what the
+    // document drew; whether the "user" prints from the next ones.
+    struct Preview {
+        QString printerName;
+        QString documentName;
+        QStringList calls;
+    };
+    QList<Preview> previews;
+    bool previewPrints = false;
+    bool showPrintPreview(const QString &printerName, const QString &documentName, const DrawDocument &draw) override;
     std::optional<SystemPrintChoice> showSystemPrintDialog(const QString &printerName) override;
     // Sets the default only to a listed printer, as the platform does.
     void setDefaultPrinter(const QString &name) override;
@@ -80,7 +88,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     MessageResult showMessage(const MessageRequest &request) override;
-    void runModal(QDialog &dialog) override;
+    void runModal(QObject &dialog) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
     bool clipboardHasText() override { return clipboardHoldsText; }

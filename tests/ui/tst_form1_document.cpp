@@ -208,7 +208,7 @@ private slots:
     void optionsFromTheMenu()
     {
         FormFixture f;
-        f.services.onModal = [](QDialog &dialog) {
+        f.services.onModal = [](QObject &dialog) {
             if (auto *options = qobject_cast<OptionsDialog *>(&dialog)) {
                 options->topMarginBox()->setText(QStringLiteral("7.5"));
                 options->tabs()->setCurrentIndex(1); // the button lives on the second tab

@@ -116,7 +116,7 @@ private slots:
         QTest::newRow("copy from previous")
             << Edit([](FormFixture &f) { f.form->CopyFromPrevious(2); }) << QStringLiteral("前の写真からコピー");
         QTest::newRow("cover") << Edit([](FormFixture &f) {
-            f.services.onModal = [](QDialog &dialog) {
+            f.services.onModal = [](QObject &dialog) {
                 if (auto *cover = qobject_cast<CoverDialog *>(&dialog))
                     cover->setField(3, QStringLiteral("市道改良"));
             };

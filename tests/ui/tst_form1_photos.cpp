@@ -151,6 +151,21 @@ private slots:
         QCOMPARE(box->picture().size(), f.form->slotPictureSize());
         QCOMPARE(f.form->pageCount(), 2);
     }
+
+    // What a drop onto a photo box carries.
+    void droppedFiles()
+    {
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile("/tmp/a b.jpg"), QUrl("https://example.invalid/x.jpg")});
+        const DropData data = dropDataFrom(&files);
+        QVERIFY(data.hasFiles);
+        QCOMPARE(data.paths, QStringList{"/tmp/a b.jpg"});
+
+        QMimeData text;
+        text.setText("just text");
+        QVERIFY(!dropDataFrom(&text).hasFiles);
+        QVERIFY(!dropDataFrom(nullptr).hasFiles);
+    }
 };
 
 QTEST_MAIN(TestForm1Photos)

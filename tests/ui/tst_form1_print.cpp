@@ -5,8 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -98,7 +96,7 @@ private slots:
         QCOMPARE(form.startupPrinter(), QStringLiteral("Office"));
         change(form,
                {{1, AlbumTable::Title, QStringLiteral("配筋")}, {1, AlbumTable::PhotoPath, dir.filePath("gone.jpg")}});
-        services.onModal = [](QDialog &dialog) {
+        services.onModal = [](QObject &dialog) {
             if (auto *print = qobject_cast<PrintDialog *>(&dialog)) {
                 print->printerBox()->setCurrentText(QStringLiteral("Site"));
                 print->copiesBox()->setText(QStringLiteral("2"));
@@ -239,23 +237,28 @@ private slots:
         QCOMPARE(services.fileRequests.last().initialFileName, dir.filePath("橋梁補修.pdf"));
     }
 
-    void previewNamesMissingPhotosAsShownNotPrinted()
+    // The preview shows the current printer's document; the missing photo is
+    // named as shown, or as printed when the user printed from the preview.
+    void previewNamesMissingPhotosAsShownOrPrinted()
     {
-        FormFixture f;
-        f.fill({"配筋"}, {}, {{1, dir.filePath("gone.jpg")}});
-        int pages = -1;
-        f.services.onModal = [&](QDialog &dialog) {
-            if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&dialog)) {
-                auto *view = preview->findChild<QPrintPreviewWidget *>();
-                view->updatePreview();
-                pages = view->pageCount();
-            }
-        };
-        f.form->action("print_preview")->trigger();
-        QCOMPARE(pages, 2);
-        QCOMPARE(f.services.messages.size(), 1);
-        QVERIFY(f.services.messages[0].text.contains(QStringLiteral("写真なしで表示しました")));
-        QVERIFY(f.services.messages[0].text.contains(dir.filePath("gone.jpg")));
+        PrintingForm p({"Office", "Site"}, "Site");
+        change(*p.form,
+               {{1, AlbumTable::Title, QStringLiteral("配筋")}, {1, AlbumTable::PhotoPath, dir.filePath("gone.jpg")}});
+        for (const bool printed : {false, true}) {
+            p.services.previewPrints = printed;
+            p.services.messages.clear();
+            p.form->action("print_preview")->trigger();
+            const FakeServices::Preview &preview = p.services.previews.last();
+            QCOMPARE(preview.printerName, QStringLiteral("Site"));
+            QCOMPARE(preview.documentName, QStringLiteral("Sorvane"));
+            QCOMPARE(preview.calls.count(QStringLiteral("new page")) + 1, 2); // the cover and page 1
+            QVERIFY(preview.calls.contains(QStringLiteral("text 143.50 23.00 配筋")));
+            QCOMPARE(p.services.messages.size(), 1);
+            QVERIFY(p.services.messages[0].text.contains(printed ? QStringLiteral("写真なしで印刷しました")
+                                                                 : QStringLiteral("写真なしで表示しました")));
+            QVERIFY(p.services.messages[0].text.contains(dir.filePath("gone.jpg")));
+        }
+        QVERIFY(p.services.printJobs.isEmpty()); // the preview prints through its own printer
     }
 
     void failedExportIsReported()

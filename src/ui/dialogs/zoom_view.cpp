@@ -1,6 +1,6 @@
 #include "ui/dialogs/zoom_view.h"
 
-#include "platform/window_title.h"
+#include "ui/dialogs/window_title.h"
 
 #include <QPainter>
 

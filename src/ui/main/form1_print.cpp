@@ -1,7 +1,6 @@
 // Printing from the main window: the PDF export and the print preview of the
 // whole album.
 #include "picture/picture_loader.h"
-#include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
 #include "text/line_breaks.h"
 #include "ui/main/form1.h"
@@ -9,10 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QProgressDialog>
-#include <QScreen>
 
 namespace sorvane {
 
@@ -187,29 +183,12 @@ QString Form1::printJobName() const
 void Form1::printPreview()
 {
     // The document the current printer would get, on its own page layout.
-    QPrinter printer(QPrinter::HighResolution);
-    const QString &current = session_.currentPrinter();
-    if (services_.printerNames().contains(current)) {
-        printer.setPrinterName(current);
-        const QPageLayout layout = services_.printerPageLayout(current);
-        if (layout.isValid())
-            printer.setPageLayout(layout);
-    }
-    printer.setDocName(printJobName());
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
-    // Large enough to read a whole sheet.
-    if (const QScreen *screen = this->screen())
-        preview.resize(screen->availableGeometry().size() * 0.8);
     QStringList missing;
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter *target) {
-        QPainterPrintSurface surface(*target);
-        missing = PrintAlbum(surface, document_, session_.settingsForJob(), printPictureLoader()).missingPhotos;
-    });
-    services_.runModal(preview);
-    // The preview dialog is accepted when its pages were printed.
-    reportMissingPhotos(missing,
-                        preview.result() == QDialog::Accepted ? QStringLiteral("印刷") : QStringLiteral("表示"));
+    const bool printed =
+        services_.showPrintPreview(session_.currentPrinter(), printJobName(), [this, &missing](PrintSurface &surface) {
+            missing = PrintAlbum(surface, document_, session_.settingsForJob(), printPictureLoader()).missingPhotos;
+        });
+    reportMissingPhotos(missing, printed ? QStringLiteral("印刷") : QStringLiteral("表示"));
 }
 
 } // namespace sorvane

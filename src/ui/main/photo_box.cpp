@@ -1,12 +1,25 @@
 #include "ui/main/photo_box.h"
 
-#include "platform/qt_services.h"
-
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QUrl>
 
 namespace sorvane {
+
+DropData dropDataFrom(const QMimeData *mime)
+{
+    DropData data;
+    if (!mime || !mime->hasUrls())
+        return data;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            data.paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+    }
+    data.hasFiles = !data.paths.isEmpty();
+    return data;
+}
 
 PhotoBox::PhotoBox(QWidget *parent) : QWidget(parent)
 {

@@ -5,7 +5,12 @@
 #include <QImage>
 #include <QWidget>
 
+class QMimeData;
+
 namespace sorvane {
+
+// The files of a drop (local files only; other URLs do not count as files).
+DropData dropDataFrom(const QMimeData *mime);
 
 // The photo of a slot: the picture stretched to the whole box (aspect ratio
 // not kept), a pointing hand over it, and files dropped onto it.

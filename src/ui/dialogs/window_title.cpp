@@ -1,4 +1,4 @@
-#include "platform/window_title.h"
+#include "ui/dialogs/window_title.h"
 
 #include <QEvent>
 #include <QGuiApplication>
