@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <functional>
@@ -65,6 +66,32 @@ private slots:
                                               "print_menu", "test_print", "print_setting", "-", "oneprint_menu", "-",
                                               "option_edit", "-", "end_menu", "-", "pdf_export", "print_preview"}));
 
+        // Each toolbar button is its menu item's action, with the button's
+        // own text as its tool tip and no icon in the menu.
+        const std::tuple<const char *, const char *, const char *> buttons[] = {
+            {"newfile", "file_new", "新規作成"},
+            {"openfile", "file_open", "ファイルを開く"},
+            {"savefile", "file_save", "保存"},
+            {"toppage", "file_header", "表紙"},
+            {"printall", "test_print", "印刷"},
+            {"oneprint", "oneprint_menu", "単票印刷"},
+            {"photo", "load_image_menu", "写真を開く"},
+            {"delete", "delete_image_menu", "削除"},
+            {"input", "input_line", "挿入"},
+            {"cutout", "delete_line", "抜取"}};
+        QStringList keys;
+        for (const QAction *a : f.form->toolbar()->actions())
+            if (a->data().isValid())
+                keys << a->data().toString();
+        QCOMPARE(keys.size(), 10);
+        for (const auto &[key, command, text] : buttons) {
+            const auto *button = f.form->toolbar()->findChild<QToolButton *>(QStringLiteral("toolbar_") + key);
+            QVERIFY2(button && button->defaultAction() == f.form->action(command), key);
+            QCOMPARE(button->toolTip(), QString::fromUtf8(text));
+            QVERIFY(!button->defaultAction()->isIconVisibleInMenu());
+            QCOMPARE(keys.takeFirst(), QString::fromLatin1(key)); // in the specified order
+        }
+
         QAction *undo = f.form->action("edit_undo");
         QAction *redo = f.form->action("edit_redo");
         QCOMPARE(undo->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z)});
@@ -73,7 +100,8 @@ private slots:
         QVERIFY(!undo->isEnabled() && !redo->isEnabled());
         QCOMPARE(undo->text(), QStringLiteral("元に戻す"));
         f.fill({"a", "b"});
-        f.form->CutOutEntry();
+        QTest::mouseClick(f.form->toolbar()->findChild<QToolButton *>("toolbar_cutout"), Qt::LeftButton);
+        QCOMPARE(f.title(1), QStringLiteral("b"));
         QVERIFY(undo->isEnabled());
         QCOMPARE(undo->text(), QStringLiteral("元に戻す（抜取）"));
         undo->trigger();

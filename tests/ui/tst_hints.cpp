@@ -56,7 +56,7 @@ private slots:
                 continue; // a separator
             QWidget *button = form.toolbar()->widgetForAction(a);
             moveOver(button, button->rect().center());
-            QVERIFY2(names(hint->text(), a->text()), qPrintable(a->text() + " / " + hint->text()));
+            QVERIFY2(names(hint->text(), a->toolTip()), qPrintable(a->toolTip() + " / " + hint->text()));
         }
         moveOver(form.toolbar(), QPoint(form.toolbar()->width() - 5, 10)); // past the buttons
         QCOMPARE(hint->text(), QString());

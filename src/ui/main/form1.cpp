@@ -67,8 +67,8 @@ Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent),
 {
     setWindowTitle(QStringLiteral("Sorvane"));
     buildSurface();
-    buildToolbar();
     buildMenus();
+    buildToolbar();
     for (int k = 0; k < kSlots; ++k)
         connectSlot(k);
     connectDocument();
@@ -175,38 +175,45 @@ void Form1::buildToolbar()
     toolbar1_->setMouseTracking(true);
     toolbar1_->installEventFilter(this);
 
+    // Each button is its menu item's own action: one command, one
+    // implementation. The key tells the buttons apart; the button's text is
+    // its tool tip (the menu keeps its caption and shortcut).
     struct Button {
         const char *key;
         const char *text;
         const char *icon;
+        const char *command;
     };
     const Button buttons[] = {
-        {"newfile", "新規作成", "document-new"},
-        {"openfile", "ファイルを開く", "document-open"},
-        {"savefile", "保存", "document-save"},
-        {nullptr, nullptr, nullptr},
-        {"toppage", "表紙", "x-office-document"},
-        {"printall", "印刷", "document-print"},
-        {"oneprint", "単票印刷", "document-print-preview"},
-        {nullptr, nullptr, nullptr},
-        {"photo", "写真を開く", "insert-image"},
-        {"delete", "削除", "edit-delete"},
-        {nullptr, nullptr, nullptr},
-        {"input", "挿入", "list-add"},
-        {"cutout", "抜取", "edit-cut"},
+        {"newfile", "新規作成", "document-new", "file_new"},
+        {"openfile", "ファイルを開く", "document-open", "file_open"},
+        {"savefile", "保存", "document-save", "file_save"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"toppage", "表紙", "x-office-document", "file_header"},
+        {"printall", "印刷", "document-print", "test_print"},
+        {"oneprint", "単票印刷", "document-print-preview", "oneprint_menu"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"photo", "写真を開く", "insert-image", "load_image_menu"},
+        {"delete", "削除", "edit-delete", "delete_image_menu"},
+        {nullptr, nullptr, nullptr, nullptr},
+        {"input", "挿入", "list-add", "input_line"},
+        {"cutout", "抜取", "edit-cut", "delete_line"},
     };
     for (const Button &b : buttons) {
         if (!b.key) {
             toolbar1_->addWidget(toolbarSeparator());
             continue;
         }
-        const QString key = QString::fromLatin1(b.key);
-        QAction *action = toolbar1_->addAction(themeIcon(b.icon), QString::fromUtf8(b.text));
-        action->setObjectName(QStringLiteral("toolbar_") + key);
-        action->setData(key);
-        action->setToolTip(QString::fromUtf8(b.text));
-        connect(action, &QAction::triggered, this, [this, key] { runToolbarKey(key); });
-        QWidget *button = toolbar1_->widgetForAction(action);
+        QAction *command = action(QString::fromLatin1(b.command));
+        Q_ASSERT(command);
+        command->setIcon(themeIcon(b.icon));
+        command->setIconVisibleInMenu(false);
+        command->setIconText(QString::fromUtf8(b.text));
+        command->setToolTip(QString::fromUtf8(b.text));
+        command->setData(QString::fromLatin1(b.key));
+        toolbar1_->addAction(command);
+        QWidget *button = toolbar1_->widgetForAction(command);
+        button->setObjectName(QStringLiteral("toolbar_") + QString::fromLatin1(b.key));
         button->setFixedSize(23, 22);
         button->setMouseTracking(true);
         button->installEventFilter(this);
@@ -337,30 +344,6 @@ void Form1::buildMenus()
 QAction *Form1::action(const QString &name) const
 {
     return findChild<QAction *>(name);
-}
-
-void Form1::runToolbarKey(const QString &key)
-{
-    if (key == QLatin1String("newfile"))
-        New();
-    else if (key == QLatin1String("openfile"))
-        Open();
-    else if (key == QLatin1String("savefile"))
-        Save();
-    else if (key == QLatin1String("toppage"))
-        editCover();
-    else if (key == QLatin1String("printall"))
-        showPrintDialog();
-    else if (key == QLatin1String("oneprint"))
-        PrintCurrentPageCommand();
-    else if (key == QLatin1String("photo"))
-        LoadPhoto(selectedSlot_);
-    else if (key == QLatin1String("delete"))
-        DeletePhoto(selectedSlot_);
-    else if (key == QLatin1String("input"))
-        InsertEntry();
-    else if (key == QLatin1String("cutout"))
-        CutOutEntry();
 }
 
 void Form1::connectSlot(int k)

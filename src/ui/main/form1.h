@@ -154,7 +154,6 @@ private:
     void updatePanelNames();
     QAction *addCommand(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut);
     void updateHistoryActions();
-    void runToolbarKey(const QString &key);
 
     int rowOf(int slot) const { return AlbumTable::RowOf(currentPage(), slot); }
     EditPlace placeOf(int slot, int column = 0) const { return EditPlace{currentPage(), slot, column}; }
