@@ -164,20 +164,20 @@ void CoverDialog::buildTextBoxes()
         box->setAccessibleName(QString::fromUtf16(names[n - 1]));
         box->setGeometry(twipRect(at.left, at.top, at.width, kBoxHeight));
         box->raise();
-        text_[size_t(n - 1)] = box;
+        fieldBoxes_[size_t(n - 1)] = box;
     }
 
-    QWidget *previous = text_[0];
+    QWidget *previous = fieldBoxes_[0];
     const auto chain = [&previous](QWidget *next) {
         QWidget::setTabOrder(previous, next);
         previous = next;
     };
-    chain(text_[1]);
+    chain(fieldBoxes_[1]);
     chain(ok);
     for (int n = 3; n <= kCoverFieldCount; ++n)
-        chain(text_[size_t(n - 1)]);
+        chain(fieldBoxes_[size_t(n - 1)]);
     // The dialog opens with the cursor in the first box.
-    text_[0]->setFocus();
+    fieldBoxes_[0]->setFocus();
 }
 
 void CoverDialog::showEvent(QShowEvent *event)
@@ -208,12 +208,12 @@ void CoverDialog::reject()
 
 QString CoverDialog::field(int n) const
 {
-    return text_[size_t(n - 1)]->text();
+    return fieldBoxes_[size_t(n - 1)]->text();
 }
 
 void CoverDialog::setField(int n, const QString &text)
 {
-    text_[size_t(n - 1)]->setText(text);
+    fieldBoxes_[size_t(n - 1)]->setText(text);
 }
 
 CoverData CoverDialog::fields() const
@@ -232,7 +232,7 @@ void CoverDialog::setFields(const CoverData &fields)
 
 QLineEdit *CoverDialog::textBox(int n) const
 {
-    return text_[size_t(n - 1)];
+    return fieldBoxes_[size_t(n - 1)];
 }
 
 } // namespace sorvane

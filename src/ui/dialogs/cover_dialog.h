@@ -38,7 +38,7 @@ private:
     void buildLabels();
     void buildTextBoxes();
 
-    std::array<QLineEdit *, kCoverFieldCount> text_{};
+    std::array<QLineEdit *, kCoverFieldCount> fieldBoxes_{};
     bool placed_ = false;
 };
 

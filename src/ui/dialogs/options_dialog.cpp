@@ -164,23 +164,25 @@ OptionsDialog::OptionsDialog(PrintSession &session, QWidget *parent)
     buildPrintPage(pages_[0]);
     buildBehaviourPage(pages_[1]);
 
-    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK_->setGeometry(twipRect(4920, 4440, 1095, 375));
-    cmdOK_->setAutoDefault(false);
-    connect(cmdOK_, &QPushButton::clicked, this, &QDialog::accept);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("cmdOK"));
+    okButton_->setGeometry(twipRect(4920, 4440, 1095, 375));
+    okButton_->setAutoDefault(false);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     connect(tabs_, &QTabBar::currentChanged, this, &OptionsDialog::selectPage);
-    connect(check1_, &QCheckBox::stateChanged, this, [this](int) {
+    connect(numberCheck_, &QCheckBox::stateChanged, this, [this](int) {
         // A grey box comes only from a program step; a click on it goes on
         // to ticked, and from there clicks toggle between ticked and clear.
-        if (check1_->checkState() != Qt::PartiallyChecked)
-            check1_->setTristate(false);
+        if (numberCheck_->checkState() != Qt::PartiallyChecked)
+            numberCheck_->setTristate(false);
         session_.setNumberPrintState(numberPrintState());
     });
-    connect(text1_, &QLineEdit::textChanged, this, [this](const QString &text) { session_.setTopMarginText(text); });
-    connect(text2_, &QLineEdit::textChanged, this, [this](const QString &text) { session_.setLeftMarginText(text); });
-    connect(command1_, &QPushButton::clicked, this, &OptionsDialog::listWindowRequested);
+    connect(topMarginBox_, &QLineEdit::textChanged, this,
+            [this](const QString &text) { session_.setTopMarginText(text); });
+    connect(leftMarginBox_, &QLineEdit::textChanged, this,
+            [this](const QString &text) { session_.setLeftMarginText(text); });
+    connect(listButton_, &QPushButton::clicked, this, &OptionsDialog::listWindowRequested);
 
     // Key preview: every control reports its key presses here first.
     for (QWidget *child : findChildren<QWidget *>())
@@ -192,41 +194,41 @@ OptionsDialog::OptionsDialog(PrintSession &session, QWidget *parent)
 
 void OptionsDialog::buildPrintPage(QWidget *page)
 {
-    check1_ = new QCheckBox(QStringLiteral("写真番号を印刷する"), page);
-    check1_->setObjectName(QStringLiteral("Check1"));
-    check1_->setGeometry(twipRect(360, 240, 3000, 300));
+    numberCheck_ = new QCheckBox(QStringLiteral("写真番号を印刷する"), page);
+    numberCheck_->setObjectName(QStringLiteral("Check1"));
+    numberCheck_->setGeometry(twipRect(360, 240, 3000, 300));
 
     // The labels run under their text boxes: the box covers the blanks
     // between the caption and the unit note.
     const QString blanks(12, QChar(0x3000));
     addLabel(page, "Label3", QStringLiteral("上マージン") + blanks + QStringLiteral("※単位はミリです。"),
              twipRect(360, 840, 5205, 300));
-    text1_ = addTextBox(page, "Text1", twipRect(1440, 840, 735, 300));
-    text1_->setAccessibleName(QStringLiteral("上マージン（ミリ）"));
+    topMarginBox_ = addTextBox(page, "Text1", twipRect(1440, 840, 735, 300));
+    topMarginBox_->setAccessibleName(QStringLiteral("上マージン（ミリ）"));
     addLabel(page, "Label4", QStringLiteral("左マージン") + blanks + QStringLiteral("※単位はミリです。"),
              twipRect(360, 1320, 5205, 300));
-    text2_ = addTextBox(page, "Text2", twipRect(1440, 1320, 735, 300));
-    text2_->setAccessibleName(QStringLiteral("左マージン（ミリ）"));
+    leftMarginBox_ = addTextBox(page, "Text2", twipRect(1440, 1320, 735, 300));
+    leftMarginBox_->setAccessibleName(QStringLiteral("左マージン（ミリ）"));
 
     QGroupBox *frame = addFrame(page, "fraSample2", twipRect(240, 1800, 5175, 1785));
-    label2_ = addExplanation(frame, "Label2", label2Text(), twipRect(240, 270, 4695, 1455));
+    printSettingsHelp_ = addExplanation(frame, "Label2", label2Text(), twipRect(240, 270, 4695, 1455));
 }
 
 void OptionsDialog::buildBehaviourPage(QWidget *page)
 {
-    command1_ = new QPushButton(QStringLiteral("リストウィンドウを開く"), page);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twipRect(360, 480, 2055, 1215));
-    command1_->setAutoDefault(false);
+    listButton_ = new QPushButton(QStringLiteral("リストウィンドウを開く"), page);
+    listButton_->setObjectName(QStringLiteral("Command1"));
+    listButton_->setGeometry(twipRect(360, 480, 2055, 1215));
+    listButton_->setAutoDefault(false);
 
     QGroupBox *frame = addFrame(page, "fraSample1", twipRect(210, 2055, 5175, 1425));
-    label1_ = addExplanation(frame, "Label1", label1Text(), twipRect(360, 300, 4455, 975));
+    listWarning_ = addExplanation(frame, "Label1", label1Text(), twipRect(360, 300, 4455, 975));
 }
 
 void OptionsDialog::load()
 {
-    label1_->setText(lineBreaksToLf(label1_->property("rawText").toString()));
-    label2_->setText(lineBreaksToLf(label2_->property("rawText").toString()));
+    listWarning_->setText(lineBreaksToLf(listWarning_->property("rawText").toString()));
+    printSettingsHelp_->setText(lineBreaksToLf(printSettingsHelp_->property("rawText").toString()));
 
     if (const QScreen *screen = this->screen()) {
         const QRect area = screen->geometry();
@@ -234,20 +236,20 @@ void OptionsDialog::load()
     }
 
     setNumberPrintState(session_.numberPrintState());
-    text1_->setText(session_.topMarginText());
-    text2_->setText(session_.leftMarginText());
+    topMarginBox_->setText(session_.topMarginText());
+    leftMarginBox_->setText(session_.leftMarginText());
 }
 
 void OptionsDialog::setNumberPrintState(int state)
 {
-    check1_->setCheckState(checkStateOf(state));
+    numberCheck_->setCheckState(checkStateOf(state));
     // Also when the box already showed this state and no change was reported.
     session_.setNumberPrintState(numberPrintState());
 }
 
 int OptionsDialog::numberPrintState() const
 {
-    return stateOf(check1_->checkState());
+    return stateOf(numberCheck_->checkState());
 }
 
 void OptionsDialog::selectPage(int index)

@@ -26,14 +26,14 @@ class OptionsDialog : public QDialog {
 public:
     OptionsDialog(PrintSession &session, QWidget *parent);
 
-    QLineEdit *topMarginBox() const { return text1_; }
-    QLineEdit *leftMarginBox() const { return text2_; }
-    QCheckBox *numberCheck() const { return check1_; }
+    QLineEdit *topMarginBox() const { return topMarginBox_; }
+    QLineEdit *leftMarginBox() const { return leftMarginBox_; }
+    QCheckBox *numberCheck() const { return numberCheck_; }
     QTabBar *tabs() const { return tabs_; }
     // The page panel of tab index 0 or 1.
     QWidget *page(int index) const { return pages_[index == 0 ? 0 : 1]; }
-    QPushButton *listButton() const { return command1_; }
-    QPushButton *okButton() const { return cmdOK_; }
+    QPushButton *listButton() const { return listButton_; }
+    QPushButton *okButton() const { return okButton_; }
 
     // Sets the check box's state (0, 1 or 2) as a program step; the session
     // follows at once (numbers print only for 1). 2 shows the box grey; any
@@ -65,13 +65,13 @@ private:
     PrintSession &session_;
     QTabBar *tabs_ = nullptr;
     QWidget *pages_[2] = {};
-    QCheckBox *check1_ = nullptr;
-    QLineEdit *text1_ = nullptr;
-    QLineEdit *text2_ = nullptr;
-    QLabel *label1_ = nullptr;
-    QLabel *label2_ = nullptr;
-    QPushButton *command1_ = nullptr;
-    QPushButton *cmdOK_ = nullptr;
+    QCheckBox *numberCheck_ = nullptr;
+    QLineEdit *topMarginBox_ = nullptr;
+    QLineEdit *leftMarginBox_ = nullptr;
+    QLabel *listWarning_ = nullptr;
+    QLabel *printSettingsHelp_ = nullptr;
+    QPushButton *listButton_ = nullptr;
+    QPushButton *okButton_ = nullptr;
     // Set once the closing step has run, so a close that passes through both
     // closeEvent() and done() reports closed() only once; cleared on show.
     bool closingDone_ = false;

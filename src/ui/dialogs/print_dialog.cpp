@@ -77,78 +77,78 @@ PrintDialog::PrintDialog(PlatformServices &services, PrintSession &session, QWid
     setFont(dialogFont);
     setFixedSize(px(kClientWidth), px(kClientHeight));
 
-    combo1_ = new QComboBox(this);
-    combo1_->setObjectName(QStringLiteral("Combo1"));
-    combo1_->setEditable(true);
-    combo1_->setInsertPolicy(QComboBox::NoInsert);
-    combo1_->setGeometry(px(480), px(360), px(3855), combo1_->sizeHint().height());
+    printerBox_ = new QComboBox(this);
+    printerBox_->setObjectName(QStringLiteral("Combo1"));
+    printerBox_->setEditable(true);
+    printerBox_->setInsertPolicy(QComboBox::NoInsert);
+    printerBox_->setGeometry(px(480), px(360), px(3855), printerBox_->sizeHint().height());
 
-    noPrinter_ = new QLabel(QStringLiteral("プリンタがありません"), this);
-    noPrinter_->setObjectName(QStringLiteral("NoPrinterLabel"));
-    noPrinter_->setGeometry(px(480), px(360), px(3855), combo1_->height());
-    noPrinter_->hide();
+    noPrinterLabel_ = new QLabel(QStringLiteral("プリンタがありません"), this);
+    noPrinterLabel_->setObjectName(QStringLiteral("NoPrinterLabel"));
+    noPrinterLabel_->setGeometry(px(480), px(360), px(3855), printerBox_->height());
+    noPrinterLabel_->hide();
 
-    command1_ = new QPushButton(QStringLiteral("プロパティ"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twipRect(4440, 360, 1215, 255));
-    command1_->setAutoDefault(false);
+    propertiesButton_ = new QPushButton(QStringLiteral("プロパティ"), this);
+    propertiesButton_->setObjectName(QStringLiteral("Command1"));
+    propertiesButton_->setGeometry(twipRect(4440, 360, 1215, 255));
+    propertiesButton_->setAutoDefault(false);
 
-    label1_ = new QLabel(QStringLiteral("印刷部数"), this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->move(px(600), px(1250));
-    label1_->adjustSize();
+    copiesLabel_ = new QLabel(QStringLiteral("印刷部数"), this);
+    copiesLabel_->setObjectName(QStringLiteral("Label1"));
+    copiesLabel_->move(px(600), px(1250));
+    copiesLabel_->adjustSize();
 
-    text1_ = new QLineEdit(this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(twipRect(1560, 1200, 615, 375));
-    text1_->setAccessibleName(QStringLiteral("印刷部数"));
-    combo1_->setAccessibleName(QStringLiteral("プリンタ"));
+    copiesBox_ = new QLineEdit(this);
+    copiesBox_->setObjectName(QStringLiteral("Text1"));
+    copiesBox_->setGeometry(twipRect(1560, 1200, 615, 375));
+    copiesBox_->setAccessibleName(QStringLiteral("印刷部数"));
+    printerBox_->setAccessibleName(QStringLiteral("プリンタ"));
 
-    upDown1_ = new UpDownControl(kCopiesMinimum, kCopiesMaximum, kCopiesAtLoad, this);
-    upDown1_->setObjectName(QStringLiteral("UpDown1"));
-    upDown1_->setGeometry(twipRect(2160, 1080, 255, 615));
+    copiesSpin_ = new UpDownControl(kCopiesMinimum, kCopiesMaximum, kCopiesAtLoad, this);
+    copiesSpin_->setObjectName(QStringLiteral("UpDown1"));
+    copiesSpin_->setGeometry(twipRect(2160, 1080, 255, 615));
 
-    okButton_ = new QPushButton(QStringLiteral("印刷"), this);
-    okButton_->setObjectName(QStringLiteral("OKButton"));
-    okButton_->setGeometry(twipRect(2640, 1080, 1695, 615));
-    okButton_->setAutoDefault(false);
+    printButton_ = new QPushButton(QStringLiteral("印刷"), this);
+    printButton_->setObjectName(QStringLiteral("OKButton"));
+    printButton_->setGeometry(twipRect(2640, 1080, 1695, 615));
+    printButton_->setAutoDefault(false);
 
     // The spin writes its value into the copies box; typing into the box
     // does not move the spin, so its next step starts from its own value.
-    connect(upDown1_, &UpDownControl::valueChanged, this,
-            [this](int value) { text1_->setText(QString::number(value)); });
+    connect(copiesSpin_, &UpDownControl::valueChanged, this,
+            [this](int value) { copiesBox_->setText(QString::number(value)); });
     // Typing, a program step and a pick from the list all change the text.
-    connect(combo1_, &QComboBox::editTextChanged, this, &PrintDialog::selectPrinter);
-    connect(combo1_, &QComboBox::textActivated, this, &PrintDialog::selectPrinter);
-    connect(command1_, &QPushButton::clicked, this,
-            [this] { services_.showPrinterProperties(combo1_->currentText()); });
-    connect(okButton_, &QPushButton::clicked, this, &PrintDialog::print);
+    connect(printerBox_, &QComboBox::editTextChanged, this, &PrintDialog::selectPrinter);
+    connect(printerBox_, &QComboBox::textActivated, this, &PrintDialog::selectPrinter);
+    connect(propertiesButton_, &QPushButton::clicked, this,
+            [this] { services_.showPrinterProperties(printerBox_->currentText()); });
+    connect(printButton_, &QPushButton::clicked, this, &PrintDialog::print);
 
     load();
 }
 
 void PrintDialog::load()
 {
-    text1_->setText(QString::number(upDown1_->value()));
+    copiesBox_->setText(QString::number(copiesSpin_->value()));
 
     printers_ = services_.printerNames();
     const bool anyPrinter = !printers_.isEmpty();
-    combo1_->setVisible(anyPrinter);
-    command1_->setEnabled(anyPrinter);
-    okButton_->setEnabled(anyPrinter);
-    noPrinter_->setVisible(!anyPrinter);
+    printerBox_->setVisible(anyPrinter);
+    propertiesButton_->setEnabled(anyPrinter);
+    printButton_->setEnabled(anyPrinter);
+    noPrinterLabel_->setVisible(!anyPrinter);
     if (!anyPrinter)
         return;
 
     {
         // Filling the list must not pick its first entry as the printer.
-        const QSignalBlocker blocker(combo1_);
-        combo1_->addItems(printers_);
+        const QSignalBlocker blocker(printerBox_);
+        printerBox_->addItems(printers_);
     }
     // Set even when the text happens to be equal already, so the selection
     // step always runs once here.
-    combo1_->setEditText(session_.currentPrinter());
-    selectPrinter(combo1_->currentText());
+    printerBox_->setEditText(session_.currentPrinter());
+    selectPrinter(printerBox_->currentText());
 }
 
 void PrintDialog::selectPrinter(const QString &text)
@@ -169,7 +169,7 @@ void PrintDialog::selectPrinter(const QString &text)
 
 void PrintDialog::print()
 {
-    const int copies = wholeNumberFromText(text1_->text());
+    const int copies = wholeNumberFromText(copiesBox_->text());
     if (copies > 0 && !printers_.isEmpty())
         emit printRequested(copies);
     // Hidden, not closed: the list, the copies text and the spin stay.

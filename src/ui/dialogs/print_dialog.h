@@ -62,13 +62,13 @@ class PrintDialog : public QDialog {
 public:
     PrintDialog(PlatformServices &services, PrintSession &session, QWidget *parent);
 
-    QComboBox *printerBox() const { return combo1_; }
-    QPushButton *propertiesButton() const { return command1_; }
-    QLineEdit *copiesBox() const { return text1_; }
-    UpDownControl *copiesSpin() const { return upDown1_; }
-    QPushButton *printButton() const { return okButton_; }
+    QComboBox *printerBox() const { return printerBox_; }
+    QPushButton *propertiesButton() const { return propertiesButton_; }
+    QLineEdit *copiesBox() const { return copiesBox_; }
+    UpDownControl *copiesSpin() const { return copiesSpin_; }
+    QPushButton *printButton() const { return printButton_; }
     // Shown in place of the printer box when no printer is installed.
-    QLabel *noPrinterLabel() const { return noPrinter_; }
+    QLabel *noPrinterLabel() const { return noPrinterLabel_; }
 
     // The printers listed at load, in the platform's order.
     QStringList listedPrinters() const { return printers_; }
@@ -88,13 +88,13 @@ private:
     PlatformServices &services_;
     PrintSession &session_;
     QStringList printers_;
-    QComboBox *combo1_ = nullptr;
-    QLabel *noPrinter_ = nullptr;
-    QPushButton *command1_ = nullptr;
-    QLabel *label1_ = nullptr;
-    QLineEdit *text1_ = nullptr;
-    UpDownControl *upDown1_ = nullptr;
-    QPushButton *okButton_ = nullptr;
+    QComboBox *printerBox_ = nullptr;
+    QLabel *noPrinterLabel_ = nullptr;
+    QPushButton *propertiesButton_ = nullptr;
+    QLabel *copiesLabel_ = nullptr;
+    QLineEdit *copiesBox_ = nullptr;
+    UpDownControl *copiesSpin_ = nullptr;
+    QPushButton *printButton_ = nullptr;
 };
 
 } // namespace sorvane

@@ -83,8 +83,8 @@ Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent),
 
 Form1::~Form1()
 {
-    if (form3_)
-        delete form3_;
+    if (zoomView_)
+        delete zoomView_;
 }
 
 void Form1::buildSurface()
@@ -94,35 +94,35 @@ void Form1::buildSurface()
     surface_->installEventFilter(this);
     setCentralWidget(surface_);
 
-    line1_ = new QFrame(surface_);
-    line1_->setFrameShape(QFrame::HLine);
-    line1_->setFrameShadow(QFrame::Sunken);
-    line1_->setGeometry(0, px(480) - 1, px(8505), 2);
-    line1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    rule_ = new QFrame(surface_);
+    rule_->setFrameShape(QFrame::HLine);
+    rule_->setFrameShadow(QFrame::Sunken);
+    rule_->setGeometry(0, px(480) - 1, px(8505), 2);
+    rule_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     const QFont font = slotFont();
     for (int k = 0; k < kSlots; ++k) {
         const int dy = kSlotStep * k;
         auto *image = new PhotoBox(surface_);
         image->setGeometry(twipRect(120, 600 + dy, 3855, 2535));
-        image1_[size_t(k)] = image;
+        photoBoxes_[size_t(k)] = image;
         auto *frame = new SlotFrame(surface_);
         frame->setGeometry(image->geometry());
-        shape1_[size_t(k)] = frame;
+        slotFrames_[size_t(k)] = frame;
 
         auto *number = new QLineEdit(surface_);
         number->setGeometry(twipRect(4080, 600 + dy, 1215, 375));
         number->setReadOnly(true);
         number->setFont(font);
         number->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhPreferNumbers);
-        text1_[size_t(k)] = number;
+        numberBoxes_[size_t(k)] = number;
 
         auto *title = new TitleBox(surface_);
         title->setGeometry(twipRect(4080, 1080 + dy, 4095, 375));
         title->setFont(font);
         title->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
         title->installEventFilter(this);
-        text2_[size_t(k)] = title;
+        titleBoxes_[size_t(k)] = title;
 
         auto *comment = new CommentBox(surface_);
         comment->setGeometry(twipRect(4080, 1560 + dy, 4095, 1575));
@@ -131,49 +131,49 @@ void Form1::buildSurface()
         comment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         comment->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         comment->installEventFilter(this);
-        text3_[size_t(k)] = comment;
+        commentBoxes_[size_t(k)] = comment;
 
         auto *copyPrevious = pictureButton(surface_, "go-up");
         copyPrevious->setGeometry(twipRect(7320, 600 + dy, 855, 430));
         copyPrevious->installEventFilter(this);
-        command1_[size_t(k)] = copyPrevious;
+        copyFromPreviousButtons_[size_t(k)] = copyPrevious;
     }
-    command1_[0]->setEnabled(false);
+    copyFromPreviousButtons_[0]->setEnabled(false);
 
-    statusBar1_ = new QStatusBar(surface_);
-    statusBar1_->setSizeGripEnabled(false);
-    statusBar1_->setGeometry(twipRect(0, 8490, 8265, 375));
-    hintPanel_ = new QLabel(statusBar1_);
+    statusBar_ = new QStatusBar(surface_);
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setGeometry(twipRect(0, 8490, 8265, 375));
+    hintPanel_ = new QLabel(statusBar_);
     hintPanel_->setObjectName(QStringLiteral("hint_text"));
-    positionPanel_ = new QLabel(statusBar1_);
+    positionPanel_ = new QLabel(statusBar_);
     positionPanel_->setMinimumWidth(px(900));
     positionPanel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    statusBar1_->addWidget(hintPanel_, 1);
-    statusBar1_->addPermanentWidget(positionPanel_);
+    statusBar_->addWidget(hintPanel_, 1);
+    statusBar_->addPermanentWidget(positionPanel_);
     // The progress bar lies over the right end of the status bar; the page
     // position stands just left of it.
-    auto *underProgressBar = new QWidget(statusBar1_);
+    auto *underProgressBar = new QWidget(statusBar_);
     underProgressBar->setFixedWidth(px(kClientWidth - 6480) + 2);
-    statusBar1_->addPermanentWidget(underProgressBar);
+    statusBar_->addPermanentWidget(underProgressBar);
 
-    progressBar1_ = new QProgressBar(surface_);
-    progressBar1_->setGeometry(twipRect(6480, 8520, 1455, 220));
-    progressBar1_->setRange(0, 1000);
-    progressBar1_->setValue(0);
-    progressBar1_->setTextVisible(false);
+    progressBar_ = new QProgressBar(surface_);
+    progressBar_->setGeometry(twipRect(6480, 8520, 1455, 220));
+    progressBar_->setRange(0, 1000);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
 }
 
 void Form1::buildToolbar()
 {
-    toolbar1_ = new QToolBar(surface_);
-    toolbar1_->setGeometry(twipRect(0, 0, kClientWidth, 420));
-    toolbar1_->setMovable(false);
-    toolbar1_->setFloatable(false);
-    toolbar1_->setIconSize(QSize(16, 16));
-    toolbar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar1_->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
-    toolbar1_->setMouseTracking(true);
-    toolbar1_->installEventFilter(this);
+    toolbar_ = new QToolBar(surface_);
+    toolbar_->setGeometry(twipRect(0, 0, kClientWidth, 420));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(16, 16));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar_->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    toolbar_->setMouseTracking(true);
+    toolbar_->installEventFilter(this);
 
     // Each button is its menu item's own action: one command, one
     // implementation. The key tells the buttons apart; the button's text is
@@ -201,7 +201,7 @@ void Form1::buildToolbar()
     };
     for (const Button &b : buttons) {
         if (!b.key) {
-            toolbar1_->addWidget(toolbarSeparator());
+            toolbar_->addWidget(toolbarSeparator());
             continue;
         }
         QAction *command = action(QString::fromLatin1(b.command));
@@ -211,37 +211,38 @@ void Form1::buildToolbar()
         command->setIconText(QString::fromUtf8(b.text));
         command->setToolTip(QString::fromUtf8(b.text));
         command->setData(QString::fromLatin1(b.key));
-        toolbar1_->addAction(command);
-        QWidget *button = toolbar1_->widgetForAction(command);
+        toolbar_->addAction(command);
+        QWidget *button = toolbar_->widgetForAction(command);
         button->setObjectName(QStringLiteral("toolbar_") + QString::fromLatin1(b.key));
         button->setFixedSize(23, 22);
         button->setMouseTracking(true);
         button->installEventFilter(this);
     }
 
-    text4_ = new QLineEdit(surface_);
-    text4_->setGeometry(twipRect(4080, 100, 480, 270));
-    text4_->setReadOnly(true);
-    text4_->setAlignment(Qt::AlignRight);
-    text4_->setMouseTracking(true);
-    text4_->installEventFilter(this);
-    connect(text4_, &QLineEdit::textChanged, this, [this] { updateNumberLabelsFromPageBox(); });
+    pageBox_ = new QLineEdit(surface_);
+    pageBox_->setGeometry(twipRect(4080, 100, 480, 270));
+    pageBox_->setReadOnly(true);
+    pageBox_->setAlignment(Qt::AlignRight);
+    pageBox_->setMouseTracking(true);
+    pageBox_->installEventFilter(this);
+    connect(pageBox_, &QLineEdit::textChanged, this, [this] { updateNumberLabelsFromPageBox(); });
 
-    upDown1_ = new PageSpinner(surface_);
-    upDown1_->setGeometry(twipRect(4560, 100, 840, 270));
-    connect(upDown1_, &PageSpinner::valueChanged, this, [this](int v) { text4_->setText(QString::number(v)); });
-    connect(upDown1_, &PageSpinner::released, this, [this] { afterPageRelease(); });
-    connect(upDown1_, &PageSpinner::hovered, this, [this](QPoint pos) { showHint(hints::spinner(twips(pos.x()))); });
+    pageSpinner_ = new PageSpinner(surface_);
+    pageSpinner_->setGeometry(twipRect(4560, 100, 840, 270));
+    connect(pageSpinner_, &PageSpinner::valueChanged, this, [this](int v) { pageBox_->setText(QString::number(v)); });
+    connect(pageSpinner_, &PageSpinner::released, this, [this] { afterPageRelease(); });
+    connect(pageSpinner_, &PageSpinner::hovered, this,
+            [this](QPoint pos) { showHint(hints::spinner(twips(pos.x()))); });
 
-    command2_ = pictureButton(surface_, "edit-copy");
-    command2_->setGeometry(twipRect(7320, 50, 375, 315));
-    command2_->installEventFilter(this);
-    connect(command2_, &QToolButton::clicked, this, [this] { CopyText(); });
-    command3_ = pictureButton(surface_, "edit-paste");
-    command3_->setGeometry(twipRect(7800, 75, 375, 315));
-    command3_->setEnabled(false);
-    command3_->installEventFilter(this);
-    connect(command3_, &QToolButton::clicked, this, [this] { PasteText(); });
+    copyButton_ = pictureButton(surface_, "edit-copy");
+    copyButton_->setGeometry(twipRect(7320, 50, 375, 315));
+    copyButton_->installEventFilter(this);
+    connect(copyButton_, &QToolButton::clicked, this, [this] { CopyText(); });
+    pasteButton_ = pictureButton(surface_, "edit-paste");
+    pasteButton_->setGeometry(twipRect(7800, 75, 375, 315));
+    pasteButton_->setEnabled(false);
+    pasteButton_->installEventFilter(this);
+    connect(pasteButton_, &QToolButton::clicked, this, [this] { PasteText(); });
 }
 
 QAction *Form1::addCommand(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut)
@@ -348,7 +349,7 @@ QAction *Form1::action(const QString &name) const
 
 void Form1::connectSlot(int k)
 {
-    PhotoBox *image = image1_[size_t(k)];
+    PhotoBox *image = photoBoxes_[size_t(k)];
     connect(image, &PhotoBox::released, this, [this, k](Qt::MouseButton button, QPoint globalPos) {
         if (button != Qt::LeftButton && button != Qt::RightButton)
             return;
@@ -356,22 +357,22 @@ void Form1::connectSlot(int k)
         HighlightSlot(k);
         if (button == Qt::RightButton)
             editMenu_->exec(globalPos);
-        text2_[size_t(k)]->setFocus();
+        titleBoxes_[size_t(k)]->setFocus();
     });
     connect(image, &PhotoBox::doubleClicked, this, [this, k] {
         selectedSlot_ = k;
         LoadPhoto(k);
     });
     connect(image, &PhotoBox::clicked, this, [this, k] {
-        if (!form3_)
-            form3_ = new ZoomView(services_, this);
+        if (!zoomView_)
+            zoomView_ = new ZoomView(services_, this);
         const QString path = document_.text(rowOf(k), AlbumTable::PhotoPath);
-        form3_->setPhoto(image1_[size_t(k)]->picture(), document_.resolvePhotoPath(path), path);
+        zoomView_->setPhoto(photoBoxes_[size_t(k)]->picture(), document_.resolvePhotoPath(path), path);
     });
     connect(image, &PhotoBox::dropped, this, [this, k](const DropData &data) { DropPhoto(k, data); });
-    connect(text2_[size_t(k)], &QLineEdit::textChanged, this, [this, k] { StoreTitle(k); });
-    connect(text3_[size_t(k)], &QPlainTextEdit::textChanged, this, [this, k] { StoreComment(k); });
-    connect(command1_[size_t(k)], &QToolButton::clicked, this, [this, k] { CopyFromPrevious(k); });
+    connect(titleBoxes_[size_t(k)], &QLineEdit::textChanged, this, [this, k] { StoreTitle(k); });
+    connect(commentBoxes_[size_t(k)], &QPlainTextEdit::textChanged, this, [this, k] { StoreComment(k); });
+    connect(copyFromPreviousButtons_[size_t(k)], &QToolButton::clicked, this, [this, k] { CopyFromPrevious(k); });
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -390,8 +391,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    if (event->type() == QEvent::FocusOut && (std::find(text2_.begin(), text2_.end(), watched) != text2_.end() ||
-                                              std::find(text3_.begin(), text3_.end(), watched) != text3_.end())) {
+    if (event->type() == QEvent::FocusOut &&
+        (std::find(titleBoxes_.begin(), titleBoxes_.end(), watched) != titleBoxes_.end() ||
+         std::find(commentBoxes_.begin(), commentBoxes_.end(), watched) != commentBoxes_.end())) {
         // Leaving a box ends its typing step.
         document_.endTyping();
         return false;
@@ -402,18 +404,19 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (watched == surface_) {
         if (!surface_->childAt(pos))
             showHint({});
-    } else if (watched == toolbar1_) {
+    } else if (watched == toolbar_) {
         showHint(hints::toolbar(twips(pos.x()), twips(pos.y())));
-    } else if (auto *w = qobject_cast<QWidget *>(watched); w && w->parentWidget() == toolbar1_) {
-        const QPoint inToolbar = w->mapTo(toolbar1_, pos);
+    } else if (auto *w = qobject_cast<QWidget *>(watched); w && w->parentWidget() == toolbar_) {
+        const QPoint inToolbar = w->mapTo(toolbar_, pos);
         showHint(hints::toolbar(twips(inToolbar.x()), twips(inToolbar.y())));
-    } else if (watched == text4_) {
+    } else if (watched == pageBox_) {
         showHint(hints::kPageNumber);
-    } else if (watched == command2_) {
+    } else if (watched == copyButton_) {
         showHint(hints::kCopyText);
-    } else if (watched == command3_) {
+    } else if (watched == pasteButton_) {
         showHint(hints::kPasteText);
-    } else if (std::find(command1_.begin(), command1_.end(), watched) != command1_.end()) {
+    } else if (std::find(copyFromPreviousButtons_.begin(), copyFromPreviousButtons_.end(), watched) !=
+               copyFromPreviousButtons_.end()) {
         showHint(hints::kCopyFromPrevious);
     }
     return false;

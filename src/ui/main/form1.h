@@ -65,7 +65,7 @@ public:
     void PrintMenuCommand();
     const QString &currentPrinter() const { return session_.currentPrinter(); }
     const QString &startupPrinter() const { return session_.startupPrinter(); }
-    PrintDialog *printDialog() const { return dialog1_; }
+    PrintDialog *printDialog() const { return printDialog_; }
 
     // Page display and selection.
     void ShowPage();
@@ -108,28 +108,28 @@ public:
     // The dialogs, made on first use.
     CoverDialog *coverDialog();
     OptionsDialog *optionsDialog();
-    bool isOptionsDialogLoaded() const { return !frmOptions_.isNull(); }
-    ListWindow *listWindow() const { return form2_; }
+    bool isOptionsDialogLoaded() const { return !optionsDialog_.isNull(); }
+    ListWindow *listWindow() const { return listWindow_; }
 
     // Controls, for the tests.
-    QLineEdit *numberBox(int slot) const { return text1_[size_t(slot)]; }
-    QLineEdit *titleBox(int slot) const { return text2_[size_t(slot)]; }
-    QPlainTextEdit *commentBox(int slot) const { return text3_[size_t(slot)]; }
-    PhotoBox *photoBox(int slot) const { return image1_[size_t(slot)]; }
-    SlotFrame *slotFrame(int slot) const { return shape1_[size_t(slot)]; }
-    QToolButton *copyFromPreviousButton(int slot) const { return command1_[size_t(slot)]; }
-    QToolButton *copyButton() const { return command2_; }
-    QToolButton *pasteButton() const { return command3_; }
-    QLineEdit *pageBox() const { return text4_; }
-    PageSpinner *pageSpinner() const { return upDown1_; }
-    QToolBar *toolbar() const { return toolbar1_; }
+    QLineEdit *numberBox(int slot) const { return numberBoxes_[size_t(slot)]; }
+    QLineEdit *titleBox(int slot) const { return titleBoxes_[size_t(slot)]; }
+    QPlainTextEdit *commentBox(int slot) const { return commentBoxes_[size_t(slot)]; }
+    PhotoBox *photoBox(int slot) const { return photoBoxes_[size_t(slot)]; }
+    SlotFrame *slotFrame(int slot) const { return slotFrames_[size_t(slot)]; }
+    QToolButton *copyFromPreviousButton(int slot) const { return copyFromPreviousButtons_[size_t(slot)]; }
+    QToolButton *copyButton() const { return copyButton_; }
+    QToolButton *pasteButton() const { return pasteButton_; }
+    QLineEdit *pageBox() const { return pageBox_; }
+    PageSpinner *pageSpinner() const { return pageSpinner_; }
+    QToolBar *toolbar() const { return toolbar_; }
     QWidget *surface() const { return surface_; }
     QLabel *hintPanel() const { return hintPanel_; }
     QLabel *positionPanel() const { return positionPanel_; }
-    QProgressBar *progressBar() const { return progressBar1_; }
+    QProgressBar *progressBar() const { return progressBar_; }
     QMenu *editMenu() const { return editMenu_; }
     QAction *action(const QString &name) const;
-    ZoomView *zoomView() const { return form3_; }
+    ZoomView *zoomView() const { return zoomView_; }
     // Size in device pixels at which slot pictures are decoded.
     QSize slotPictureSize() const;
 
@@ -196,33 +196,35 @@ private:
     // The photo path each slot's picture was loaded for.
     std::array<QString, kSlots> shownPhoto_;
 
+    // The controls, named for their role; each one's control name (Text1,
+    // Image1, ...) follows it.
     QWidget *surface_ = nullptr;
-    std::array<QLineEdit *, kSlots> text1_{};
-    std::array<QLineEdit *, kSlots> text2_{};
-    std::array<QPlainTextEdit *, kSlots> text3_{};
-    std::array<PhotoBox *, kSlots> image1_{};
-    std::array<SlotFrame *, kSlots> shape1_{};
-    std::array<QToolButton *, kSlots> command1_{};
-    QLineEdit *text4_ = nullptr;
-    PageSpinner *upDown1_ = nullptr;
-    QToolButton *command2_ = nullptr;
-    QToolButton *command3_ = nullptr;
-    QFrame *line1_ = nullptr;
-    QToolBar *toolbar1_ = nullptr;
-    QStatusBar *statusBar1_ = nullptr;
-    QLabel *hintPanel_ = nullptr;
-    QLabel *positionPanel_ = nullptr;
-    QProgressBar *progressBar1_ = nullptr;
+    std::array<QLineEdit *, kSlots> numberBoxes_{};               // Text1(k)
+    std::array<QLineEdit *, kSlots> titleBoxes_{};                // Text2(k)
+    std::array<QPlainTextEdit *, kSlots> commentBoxes_{};         // Text3(k)
+    std::array<PhotoBox *, kSlots> photoBoxes_{};                 // Image1(k)
+    std::array<SlotFrame *, kSlots> slotFrames_{};                // Shape1(k)
+    std::array<QToolButton *, kSlots> copyFromPreviousButtons_{}; // Command1(k)
+    QLineEdit *pageBox_ = nullptr;                                // Text4
+    PageSpinner *pageSpinner_ = nullptr;                          // UpDown1
+    QToolButton *copyButton_ = nullptr;                           // Command2
+    QToolButton *pasteButton_ = nullptr;                          // Command3
+    QFrame *rule_ = nullptr;                                      // Line1
+    QToolBar *toolbar_ = nullptr;                                 // Toolbar1
+    QStatusBar *statusBar_ = nullptr;                             // StatusBar1
+    QLabel *hintPanel_ = nullptr;                                 // its panel 1
+    QLabel *positionPanel_ = nullptr;                             // its panel 2
+    QProgressBar *progressBar_ = nullptr;                         // ProgressBar1
     QMenu *fileMenu_ = nullptr;
     QMenu *editMenu_ = nullptr;
     QMenu *helpMenu_ = nullptr;
     QAction *undoAction_ = nullptr;
     QAction *redoAction_ = nullptr;
-    QPointer<ZoomView> form3_;
-    QPointer<CoverDialog> dialog_;
-    QPointer<OptionsDialog> frmOptions_;
-    QPointer<ListWindow> form2_;
-    QPointer<PrintDialog> dialog1_;
+    QPointer<ZoomView> zoomView_;           // Form3
+    QPointer<CoverDialog> coverDialog_;     // Dialog
+    QPointer<OptionsDialog> optionsDialog_; // frmOptions
+    QPointer<ListWindow> listWindow_;       // Form2
+    QPointer<PrintDialog> printDialog_;     // Dialog1
 };
 
 } // namespace sorvane

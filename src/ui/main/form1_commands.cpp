@@ -25,7 +25,7 @@ constexpr int kJpgFilterIndex = 5;
 
 void Form1::placePhoto(int slot, const QString &path, const QImage &picture, const QString &stepName)
 {
-    image1_[size_t(slot)]->setPicture(picture);
+    photoBoxes_[size_t(slot)]->setPicture(picture);
     shownPhoto_[size_t(slot)] = path;
     document_.setPhoto(rowOf(slot), path, growsIfLastSlot(slot), stepName, placeOf(slot));
 }
@@ -45,7 +45,7 @@ void Form1::LoadPhoto(int slot)
         }
         placePhoto(slot, path, picture, QStringLiteral("写真を開く"));
     }
-    text2_[size_t(slot)]->setFocus();
+    titleBoxes_[size_t(slot)]->setFocus();
     document_.markChanged();
 }
 
@@ -70,7 +70,7 @@ void Form1::DropPhoto(int slot, const DropData &data)
         return;
     }
     placePhoto(slot, path, picture, QStringLiteral("写真のドロップ"));
-    text2_[size_t(slot)]->setFocus();
+    titleBoxes_[size_t(slot)]->setFocus();
 }
 
 void Form1::showAlbumFull()
@@ -80,7 +80,7 @@ void Form1::showAlbumFull()
 
 bool Form1::growsIfLastSlot(int slot)
 {
-    if (slot != kSlots - 1 || text4_->text().toInt() != pageCount())
+    if (slot != kSlots - 1 || pageBox_->text().toInt() != pageCount())
         return false;
     // An album file holds at most kMaxAlbumEntries entries; growing past that
     // would give an album that could be saved but never opened again.
@@ -110,7 +110,7 @@ void Form1::CutOutEntry()
 
 void Form1::DeletePhoto(int slot)
 {
-    image1_[size_t(slot)]->setPicture({});
+    photoBoxes_[size_t(slot)]->setPicture({});
     shownPhoto_[size_t(slot)].clear();
     document_.clearEntry(rowOf(slot), placeOf(slot));
 }
@@ -132,7 +132,7 @@ void Form1::CopyText()
     const int r = rowOf(selectedSlot_);
     services_.clearClipboard();
     services_.setClipboardText(document_.text(r, AlbumTable::Title) + kCrLf + document_.text(r, AlbumTable::Comment));
-    command3_->setEnabled(true);
+    pasteButton_->setEnabled(true);
 }
 
 void Form1::PasteText()
@@ -151,14 +151,14 @@ void Form1::PasteText()
 
 void Form1::zoomPhoto()
 {
-    if (!form3_)
-        form3_ = new ZoomView(services_, this);
+    if (!zoomView_)
+        zoomView_ = new ZoomView(services_, this);
     const QString path = document_.text(rowOf(selectedSlot_), AlbumTable::PhotoPath);
-    form3_->setPhoto(image1_[size_t(selectedSlot_)]->picture(), document_.resolvePhotoPath(path), path);
-    form3_->show();
-    form3_->setWindowState(form3_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    form3_->raise();
-    form3_->activateWindow();
+    zoomView_->setPhoto(photoBoxes_[size_t(selectedSlot_)]->picture(), document_.resolvePhotoPath(path), path);
+    zoomView_->show();
+    zoomView_->setWindowState(zoomView_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    zoomView_->raise();
+    zoomView_->activateWindow();
 }
 
 void Form1::showVersion()

@@ -34,23 +34,23 @@ FileDialogRequest albumDialog(const QString &initialFileName, bool save)
 
 CoverDialog *Form1::coverDialog()
 {
-    if (!dialog_)
-        dialog_ = new CoverDialog(this);
-    return dialog_;
+    if (!coverDialog_)
+        coverDialog_ = new CoverDialog(this);
+    return coverDialog_;
 }
 
 OptionsDialog *Form1::optionsDialog()
 {
-    if (!frmOptions_) {
-        frmOptions_ = new OptionsDialog(session_, this);
+    if (!optionsDialog_) {
+        optionsDialog_ = new OptionsDialog(session_, this);
         // Closing the dialog keeps the converted margins and unloads it.
-        connect(frmOptions_, &OptionsDialog::closed, frmOptions_, &QObject::deleteLater);
-        connect(frmOptions_, &OptionsDialog::listWindowRequested, this, [this] {
-            if (form2_)
-                form2_->show();
+        connect(optionsDialog_, &OptionsDialog::closed, optionsDialog_, &QObject::deleteLater);
+        connect(optionsDialog_, &OptionsDialog::listWindowRequested, this, [this] {
+            if (listWindow_)
+                listWindow_->show();
         });
     }
-    return frmOptions_;
+    return optionsDialog_;
 }
 
 CoverData Form1::freshCoverNow()
@@ -83,21 +83,21 @@ void Form1::editOptions()
 void Form1::New()
 {
     for (int k = 0; k < kSlots; ++k) {
-        image1_[size_t(k)]->setPicture({});
+        photoBoxes_[size_t(k)]->setPicture({});
         shownPhoto_[size_t(k)].clear();
-        text1_[size_t(k)]->setText(QStringLiteral("No."));
+        numberBoxes_[size_t(k)]->setText(QStringLiteral("No."));
         setTitleBox(k, {});
         setCommentBox(k, {});
     }
     selectedSlot_ = 0;
     HighlightSlot(0);
-    text4_->setText(QStringLiteral("1"));
+    pageBox_->setText(QStringLiteral("1"));
     startupComplete_ = true;
     document_.startNew(freshCoverNow());
-    upDown1_->setValue(1);
+    pageSpinner_->setValue(1);
     updateSlotNames();
-    if (form2_)
-        form2_->hide();
+    if (listWindow_)
+        listWindow_->hide();
     showCoverDialog(false);
 }
 
@@ -118,10 +118,10 @@ void Form1::Open()
         return;
     }
     document_.replace(std::move(read.album), source);
-    upDown1_->setValue(1);
+    pageSpinner_->setValue(1);
     updatePagePosition();
     ShowPage();
-    text2_[0]->setFocus();
+    titleBoxes_[0]->setFocus();
 }
 
 void Form1::Save()
@@ -147,16 +147,16 @@ void Form1::closeEvent(QCloseEvent *event)
             return;
         }
     }
-    if (form3_)
-        form3_->close();
-    if (form2_)
-        form2_->hide();
-    if (dialog_)
-        dialog_->hide();
-    if (dialog1_)
-        dialog1_->hide();
-    if (frmOptions_)
-        frmOptions_->close();
+    if (zoomView_)
+        zoomView_->close();
+    if (listWindow_)
+        listWindow_->hide();
+    if (coverDialog_)
+        coverDialog_->hide();
+    if (printDialog_)
+        printDialog_->hide();
+    if (optionsDialog_)
+        optionsDialog_->close();
     // The default printer is left as it was when the program started.
     services_.setDefaultPrinter(session_.startupPrinter());
     event->accept();

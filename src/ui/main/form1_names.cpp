@@ -20,21 +20,21 @@ namespace sorvane {
 void Form1::nameControls()
 {
     installPageSpinnerAccessibility();
-    text4_->setAccessibleName(QStringLiteral("ページ番号"));
-    upDown1_->setAccessibleName(QStringLiteral("ページ送り"));
-    command2_->setAccessibleName(hints::kCopyText);
-    command3_->setAccessibleName(hints::kPasteText);
-    for (QToolButton *button : command1_)
+    pageBox_->setAccessibleName(QStringLiteral("ページ番号"));
+    pageSpinner_->setAccessibleName(QStringLiteral("ページ送り"));
+    copyButton_->setAccessibleName(hints::kCopyText);
+    pasteButton_->setAccessibleName(hints::kPasteText);
+    for (QToolButton *button : copyFromPreviousButtons_)
         button->setAccessibleName(hints::kCopyFromPrevious);
     // The status bar's panels are named with what they show.
     updatePanelNames();
-    progressBar1_->setAccessibleName(QStringLiteral("ページ位置"));
+    progressBar_->setAccessibleName(QStringLiteral("ページ位置"));
     // Qt's own button for toolbar buttons that do not fit.
-    if (auto *more = toolbar1_->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+    if (auto *more = toolbar_->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
         more->setAccessibleName(QStringLiteral("その他のボタン"));
     for (int k = 0; k < kSlots; ++k) {
-        static_cast<TitleBox *>(text2_[size_t(k)])->setHistoryActions(undoAction_, redoAction_);
-        static_cast<CommentBox *>(text3_[size_t(k)])->setHistoryActions(undoAction_, redoAction_);
+        static_cast<TitleBox *>(titleBoxes_[size_t(k)])->setHistoryActions(undoAction_, redoAction_);
+        static_cast<CommentBox *>(commentBoxes_[size_t(k)])->setHistoryActions(undoAction_, redoAction_);
     }
     updateSlotNames();
 }
@@ -52,11 +52,11 @@ void Form1::updateSlotNames()
         // "No. 4": the entry the slot shows, as its number box reads.
         const QString entry =
             r <= document_.rowCount() ? QStringLiteral("No.") + document_.text(r, AlbumTable::Number) : QString();
-        text1_[size_t(k)]->setAccessibleName(QStringLiteral("写真番号"));
-        text2_[size_t(k)]->setAccessibleName(entry + QStringLiteral(" タイトル"));
-        text3_[size_t(k)]->setAccessibleName(entry + QStringLiteral(" コメント"));
-        image1_[size_t(k)]->setAccessibleName(entry + QStringLiteral(" 写真"));
-        image1_[size_t(k)]->setAccessibleDescription(
+        numberBoxes_[size_t(k)]->setAccessibleName(QStringLiteral("写真番号"));
+        titleBoxes_[size_t(k)]->setAccessibleName(entry + QStringLiteral(" タイトル"));
+        commentBoxes_[size_t(k)]->setAccessibleName(entry + QStringLiteral(" コメント"));
+        photoBoxes_[size_t(k)]->setAccessibleName(entry + QStringLiteral(" 写真"));
+        photoBoxes_[size_t(k)]->setAccessibleDescription(
             r <= document_.rowCount() ? document_.text(r, AlbumTable::PhotoPath) : QString());
     }
 }

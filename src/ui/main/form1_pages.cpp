@@ -61,13 +61,13 @@ void Form1::startUp()
     startupComplete_ = false;
     setWindowTitle(QStringLiteral("Sorvane"));
     for (int k = 0; k < kSlots; ++k) {
-        text1_[size_t(k)]->setText(QStringLiteral("No."));
-        text2_[size_t(k)]->clear();
-        text3_[size_t(k)]->clear();
+        numberBoxes_[size_t(k)]->setText(QStringLiteral("No."));
+        titleBoxes_[size_t(k)]->clear();
+        commentBoxes_[size_t(k)]->clear();
     }
     selectedSlot_ = 0;
     HighlightSlot(0);
-    text4_->setText(QStringLiteral("1"));
+    pageBox_->setText(QStringLiteral("1"));
 
     // The print settings as print.ini gives them; the options dialog shows
     // these texts until the user first closes it.
@@ -75,10 +75,10 @@ void Form1::startUp()
                                                      QString::fromLatin1(kPrintIniName))));
     startupComplete_ = true;
 
-    if (!form2_)
-        form2_ = new ListWindow(document_, this);
+    if (!listWindow_)
+        listWindow_ = new ListWindow(document_, this);
     document_.startNew(freshCoverNow());
-    upDown1_->setValue(1);
+    pageSpinner_->setValue(1);
 
     albumPath_ = services_.commandLine().remove(u'"');
     commandLineOpen_ = false;
@@ -88,12 +88,12 @@ void Form1::startUp()
     } else {
         showCoverDialog(false);
     }
-    text2_[0]->setFocus();
+    titleBoxes_[0]->setFocus();
 }
 
 int Form1::currentPage() const
 {
-    return upDown1_->value();
+    return pageSpinner_->value();
 }
 
 int Form1::pageCount() const
@@ -103,14 +103,14 @@ int Form1::pageCount() const
 
 QSize Form1::slotPictureSize() const
 {
-    return image1_[0]->size() * image1_[0]->devicePixelRatioF();
+    return photoBoxes_[0]->size() * photoBoxes_[0]->devicePixelRatioF();
 }
 
 void Form1::HighlightSlot(int slot)
 {
-    for (SlotFrame *frame : shape1_)
+    for (SlotFrame *frame : slotFrames_)
         frame->setBorderColor(kOtherFrame);
-    shape1_[size_t(slot)]->setBorderColor(kSelectedFrame);
+    slotFrames_[size_t(slot)]->setBorderColor(kSelectedFrame);
 }
 
 void Form1::ShowPage()
@@ -128,7 +128,7 @@ void Form1::ShowPage()
 
     for (int k = 0; k < kSlots; ++k) {
         const int r = rowOf(k);
-        text1_[size_t(k)]->setText(QStringLiteral("No.") + document_.text(r, AlbumTable::Number));
+        numberBoxes_[size_t(k)]->setText(QStringLiteral("No.") + document_.text(r, AlbumTable::Number));
         setTitleBox(k, document_.text(r, AlbumTable::Title));
         setCommentBox(k, document_.text(r, AlbumTable::Comment));
         showSlotPicture(k);
@@ -157,7 +157,7 @@ void Form1::updatePagePosition()
 {
     const int page = currentPage();
     const int pages = std::max(1, pageCount());
-    progressBar1_->setValue(int(qint64(page) * progressBar1_->maximum() / pages));
+    progressBar_->setValue(int(qint64(page) * progressBar_->maximum() / pages));
     // Hundredths of a percent, cut (not rounded): page 1 of 3 is 33.33%.
     const qint64 hundredths = qint64(page) * 10000 / pages;
     positionPanel_->setText(u' ' + QString::number(double(hundredths) / 100.0, 'g', 15) + u'%');
@@ -167,13 +167,13 @@ void Form1::updatePagePosition()
 void Form1::updateNumberLabelsFromPageBox()
 {
     // The leading digits of the page box; 0 when there are none.
-    const QString text = text4_->text().trimmed();
+    const QString text = pageBox_->text().trimmed();
     qsizetype digits = 0;
     while (digits < text.size() && text[digits].isDigit())
         ++digits;
     const qint64 v = digits == 0 ? 0 : text.left(digits).toLongLong();
     for (int k = 0; k < kSlots; ++k)
-        text1_[size_t(k)]->setText(QStringLiteral("No.") + numberText((v - 1) * kSlots + k + 1));
+        numberBoxes_[size_t(k)]->setText(QStringLiteral("No.") + numberText((v - 1) * kSlots + k + 1));
 }
 
 void Form1::afterPageRelease()
@@ -181,7 +181,7 @@ void Form1::afterPageRelease()
     // A new page ends the typing step of the page before.
     document_.endTyping();
     ShowPage();
-    command1_[0]->setEnabled(currentPage() != 1);
+    copyFromPreviousButtons_[0]->setEnabled(currentPage() != 1);
     updatePagePosition();
 }
 
@@ -190,17 +190,17 @@ void Form1::showStep(const std::optional<EditPlace> &place)
     if (!place || !place->isOnPage())
         return;
     if (place->page != currentPage() && place->page <= pageCount()) {
-        upDown1_->setValue(place->page);
+        pageSpinner_->setValue(place->page);
         ShowPage();
-        command1_[0]->setEnabled(currentPage() != 1);
+        copyFromPreviousButtons_[0]->setEnabled(currentPage() != 1);
         updatePagePosition();
     }
     selectedSlot_ = place->slot;
     HighlightSlot(place->slot);
     if (place->column == AlbumTable::Comment)
-        text3_[size_t(place->slot)]->setFocus();
+        commentBoxes_[size_t(place->slot)]->setFocus();
     else
-        text2_[size_t(place->slot)]->setFocus();
+        titleBoxes_[size_t(place->slot)]->setFocus();
 }
 
 void Form1::undoStep()
@@ -233,7 +233,7 @@ QString Form1::commentBoxText(int slot) const
 {
     // The raw text keeps non-breaking spaces (the plain text would make
     // them blanks); its paragraph and line separators are line breaks.
-    QString text = text3_[size_t(slot)]->document()->toRawText();
+    QString text = commentBoxes_[size_t(slot)]->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');
     text.replace(QChar::LineSeparator, u'\n');
     return text;
@@ -244,22 +244,22 @@ void Form1::setTitleBox(int slot, const QString &text)
     // Only a different text is set, so the cursor of a box being typed in
     // stays where it is; QLineEdit reports a change only then, as the change
     // step expects.
-    if (text2_[size_t(slot)]->text() != text)
-        text2_[size_t(slot)]->setText(text);
+    if (titleBoxes_[size_t(slot)]->text() != text)
+        titleBoxes_[size_t(slot)]->setText(text);
 }
 
 void Form1::setCommentBox(int slot, const QString &text)
 {
     const QString shown = commentForBox(text);
     if (commentBoxText(slot) != shown)
-        text3_[size_t(slot)]->setPlainText(shown);
+        commentBoxes_[size_t(slot)]->setPlainText(shown);
 }
 
 void Form1::StoreTitle(int slot)
 {
     if (!startupComplete_)
         return;
-    const QString title = text2_[size_t(slot)]->text();
+    const QString title = titleBoxes_[size_t(slot)]->text();
     if (refreshing_)
         document_.markChanged();
     else
@@ -292,12 +292,12 @@ void Form1::showSlotPicture(int slot)
     const QString path = document_.text(rowOf(slot), AlbumTable::PhotoPath);
     shownPhoto_[size_t(slot)] = path;
     if (path.isEmpty()) {
-        image1_[size_t(slot)]->setPicture({});
+        photoBoxes_[size_t(slot)]->setPicture({});
         return;
     }
     QString error;
     const QImage picture = pictureFor(path, &error);
-    image1_[size_t(slot)]->setPicture(picture.isNull() ? missingPhotoPicture(slotPictureSize(), path) : picture);
+    photoBoxes_[size_t(slot)]->setPicture(picture.isNull() ? missingPhotoPicture(slotPictureSize(), path) : picture);
 }
 
 void Form1::prepareNeighbourPages()
@@ -322,7 +322,7 @@ void Form1::prepareNeighbourPages()
 void Form1::connectDocument()
 {
     connect(&document_, &AlbumDocument::rowsChanged, this, &Form1::refreshRows);
-    connect(&document_, &AlbumDocument::pageCountChanged, this, [this](int pages) { upDown1_->setMaximum(pages); });
+    connect(&document_, &AlbumDocument::pageCountChanged, this, [this](int pages) { pageSpinner_->setMaximum(pages); });
     const QUndoStack *history = &document_.history();
     connect(history, &QUndoStack::indexChanged, this, &Form1::updateHistoryActions);
     connect(history, &QUndoStack::cleanChanged, this, &Form1::updateHistoryActions);

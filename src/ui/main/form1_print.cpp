@@ -19,25 +19,25 @@ namespace {
 class JobProgress {
 public:
     JobProgress(const QString &label, int pages, QWidget *owner)
-        : dialog_(label, QStringLiteral("キャンセル"), 0, pages, owner)
+        : coverDialog_(label, QStringLiteral("キャンセル"), 0, pages, owner)
     {
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setMinimumDuration(500);
+        coverDialog_.setWindowModality(Qt::WindowModal);
+        coverDialog_.setMinimumDuration(500);
     }
-    ~JobProgress() { dialog_.reset(); }
+    ~JobProgress() { coverDialog_.reset(); }
 
     PrintProgress callback()
     {
         return [this](int page, int) {
-            dialog_.setValue(page - 1);
-            return !dialog_.wasCanceled();
+            coverDialog_.setValue(page - 1);
+            return !coverDialog_.wasCanceled();
         };
     }
-    bool cancelled() const { return dialog_.wasCanceled(); }
-    void setLabel(const QString &label) { dialog_.setLabelText(label); }
+    bool cancelled() const { return coverDialog_.wasCanceled(); }
+    void setLabel(const QString &label) { coverDialog_.setLabelText(label); }
 
 private:
-    QProgressDialog dialog_;
+    QProgressDialog coverDialog_;
 };
 
 } // namespace
@@ -130,13 +130,13 @@ void Form1::printAlbumCopies(int copies)
 
 void Form1::showPrintDialog()
 {
-    if (!dialog1_) {
-        dialog1_ = new PrintDialog(services_, session_, this);
-        connect(dialog1_, &PrintDialog::printRequested, this, [this](int copies) { printAlbumCopies(copies); });
+    if (!printDialog_) {
+        printDialog_ = new PrintDialog(services_, session_, this);
+        connect(printDialog_, &PrintDialog::printRequested, this, [this](int copies) { printAlbumCopies(copies); });
         // The close box discards the dialog; the next showing loads it afresh.
-        connect(dialog1_, &PrintDialog::closed, dialog1_, &QObject::deleteLater);
+        connect(printDialog_, &PrintDialog::closed, printDialog_, &QObject::deleteLater);
     }
-    services_.runModal(*dialog1_);
+    services_.runModal(*printDialog_);
 }
 
 void Form1::PrintCurrentPageCommand()
