@@ -47,7 +47,10 @@ DecodedText decodeText(QByteArrayView bytes)
     DecodedText result;
     if (hasUtf8Bom(bytes)) {
         result.encoding = TextEncoding::Utf8;
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // Our own byte-order mark is cut off above; a U+FEFF that follows it
+        // belongs to the text (a field that starts with one) and is kept.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         result.text = decoder(bytes.sliced(3));
         // Malformed UTF-8 becomes U+FFFD; count those that were not in the file.
         const qsizetype replaced = result.text.count(QChar::ReplacementCharacter);

@@ -197,6 +197,13 @@ private slots:
         QCOMPARE(r.encoding, TextEncoding::Utf8);
         QCOMPARE(r.album.cover, sampleCover());
         QCOMPARE(r.album.table, table);
+
+        // A first cover field that itself starts with U+FEFF keeps it: only
+        // the file's own byte-order mark is taken off.
+        CoverData marked = sampleCover();
+        marked.fiscalYear = QStringLiteral("\uFEFF8");
+        const AlbumReadResult back = parseAlbum(serializeAlbum(marked, table));
+        QCOMPARE(back.album.cover.fiscalYear, marked.fiscalYear);
     }
 
     void undecodableBytesAreReplacedAndCounted()
