@@ -6,7 +6,7 @@
 #include "io/album_file.h"
 #include "picture/picture_loader.h"
 #include "print/pdf_export.h"
-#include "print/print_fonts.h"
+#include "text/font_faces.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -140,7 +140,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    registerPrintFontSubstitutions();
+    registerFontSubstitutions();
     album(); // the photos are made before any timing
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

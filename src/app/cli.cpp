@@ -9,8 +9,8 @@
 #include "print/album_print.h"
 #include "print/painter_print_surface.h"
 #include "print/pdf_export.h"
-#include "print/print_fonts.h"
 #include "print/print_session.h"
+#include "text/font_faces.h"
 
 #include <QApplication>
 #include <QDir>
@@ -153,7 +153,7 @@ int exportPdf(const CommandLine &line)
         }
     }
 
-    registerPrintFontSubstitutions();
+    registerFontSubstitutions();
     const PrintSettings settings = printSettingsFromIni();
     PhotoLoader photos(album);
     PrintReport report;
@@ -199,7 +199,7 @@ int printAlbum(const CommandLine &line)
         return kExitFailed;
     }
 
-    registerPrintFontSubstitutions();
+    registerFontSubstitutions();
     const PrintSettings settings = printSettingsFromIni();
     PhotoLoader photos(album);
     PrintReport report;

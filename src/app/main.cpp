@@ -1,6 +1,6 @@
 #include "app/cli.h"
 #include "platform/qt_services.h"
-#include "ui/main/fonts.h"
+#include "text/font_faces.h"
 #include "ui/main/form1.h"
 
 #include <QApplication>

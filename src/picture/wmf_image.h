@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -31,7 +32,14 @@ QSize wmfFrameSize(QByteArrayView bytes);
 // Draws the metafile so that its frame fills an image of the given size
 // (stretched, aspect ratio not kept), on a transparent background. Returns a
 // null image, with the reason in error, when the bytes cannot be drawn or the
-// size is empty or larger than kMaxWmfImageSide.
+// size is empty or larger than kMaxWmfImageSide. Drawing that takes longer
+// than 30 seconds stops, and fails.
 QImage renderWmf(QByteArrayView bytes, QSize size, QString *error = nullptr);
+
+// The same, to be done by the deadline: drawing that has not finished by then
+// stops, and a null image comes back with timedOut (when given) set to true;
+// it is false after any other outcome. Reading the metafile's records before
+// drawing is not cut short.
+QImage renderWmf(QByteArrayView bytes, QSize size, QString *error, QDeadlineTimer deadline, bool *timedOut);
 
 } // namespace sorvane

@@ -8,8 +8,8 @@
 // is skipped without them.
 #include "io/album_file.h"
 #include "platform/qt_services.h"
+#include "text/font_faces.h"
 #include "ui/dialogs/print_dialog.h"
-#include "ui/main/fonts.h"
 #include "ui/main/form1.h"
 
 #include <QAction>

@@ -1,5 +1,6 @@
 #include "picture/wmf_image.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QHash>
 #include <QImage>
@@ -485,6 +486,42 @@ private slots:
         const QImage image = renderWmf(bytes, QSize(100, 100), &error);
         QVERIFY2(!image.isNull(), qPrintable(error));
         VERIFY_SPOTS(image, kTestFrame, grid(colours));
+    }
+
+    // A deadline that has passed stops the drawing and says so; with time
+    // left the picture is the one the three-argument form draws. Failures of
+    // another kind are no timeout, whatever the deadline.
+    void stopsAtTheDeadline()
+    {
+        const QByteArray sample = readData("sample.wmf");
+        const QSize size(400, 200);
+        QString error;
+        bool timedOut = false;
+        QVERIFY(renderWmf(sample, size, &error, QDeadlineTimer(0), &timedOut).isNull());
+        QVERIFY(timedOut);
+        QVERIFY(!error.isEmpty());
+
+        timedOut = true;
+        const QImage image = renderWmf(sample, size, &error, QDeadlineTimer(60000), &timedOut);
+        QVERIFY2(!image.isNull(), qPrintable(error));
+        QVERIFY(!timedOut);
+        QVERIFY(error.isEmpty());
+        QCOMPARE(image, renderWmf(sample, size));
+        VERIFY_SPOTS(image, kSampleFrame, kSampleFills);
+
+        timedOut = true;
+        QVERIFY(renderWmf(sample, size, &error, QDeadlineTimer(QDeadlineTimer::Forever), &timedOut) == image);
+        QVERIFY(!timedOut);
+        for (const QDeadlineTimer deadline : {QDeadlineTimer(0), QDeadlineTimer(60000)}) {
+            timedOut = true;
+            QVERIFY(renderWmf("not a metafile at all", size, &error, deadline, &timedOut).isNull());
+            QVERIFY(!error.isEmpty());
+            QVERIFY(!timedOut);
+            timedOut = true;
+            QVERIFY(renderWmf(sample, QSize(0, 10), &error, deadline, &timedOut).isNull());
+            QVERIFY(!timedOut);
+        }
+        QVERIFY(renderWmf(sample, size, nullptr, QDeadlineTimer(0), nullptr).isNull());
     }
 
     // Sizes out of range, cut or damaged metafiles give a picture or a

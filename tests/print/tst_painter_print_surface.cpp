@@ -2,7 +2,7 @@
 // through pdftotext, lines, boxes and pictures from rendered sheets.
 #include "pdf_words.h"
 #include "print/painter_print_surface.h"
-#include "print/print_fonts.h"
+#include "text/font_faces.h"
 
 #include <QColor>
 #include <QFontMetricsF>
@@ -145,7 +145,7 @@ class TestPainterPrintSurface : public QObject {
 private slots:
     void initTestCase()
     {
-        sorvane::registerPrintFontSubstitutions();
+        sorvane::registerFontSubstitutions();
         QVERIFY(m_dir.isValid());
         m_pdf = m_dir.filePath("album.pdf");
         writePdf(m_pdf, kPageMargins, [](QPainterPrintSurface &surface) {

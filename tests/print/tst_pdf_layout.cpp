@@ -5,8 +5,8 @@
 #include "album_document_of.h"
 #include "pdf_words.h"
 #include "print/pdf_export.h"
-#include "print/print_fonts.h"
 #include "recording_surface.h"
+#include "text/font_faces.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,7 +92,7 @@ class TestPdfLayout : public QObject {
 private slots:
     void initTestCase()
     {
-        registerPrintFontSubstitutions();
+        registerFontSubstitutions();
         QVERIFY(dir.isValid());
 
         CoverData cover;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fake_services.h"
-#include "ui/main/fonts.h"
+#include "text/font_faces.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
 #include "ui/main/photo_box.h"

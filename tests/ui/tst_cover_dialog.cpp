@@ -3,8 +3,8 @@
 #include "fake_services.h"
 #include "io/fresh_cover.h"
 #include "text/cp932.h"
+#include "text/font_faces.h"
 #include "ui/dialogs/cover_dialog.h"
-#include "ui/main/fonts.h"
 #include "ui/main/form1.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // The list window: its five columns, how it follows the album document, and
 // that closing it only hides it.
 #include "album_document_of.h"
+#include "text/font_faces.h"
 #include "ui/dialogs/list_window.h"
-#include "ui/main/fonts.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 // The options dialog: what it shows and stores, its closing step, the number
 // check box, the tab keys, and its texts and layout.
 #include "print/print_session.h"
+#include "text/font_faces.h"
 #include "ui/dialogs/options_dialog.h"
-#include "ui/main/fonts.h"
 #include "ui/main/twips.h"
 
 #include <QCheckBox>

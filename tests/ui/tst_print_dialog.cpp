@@ -4,8 +4,8 @@
 #include "fake_services.h"
 #include "print/print_session.h"
 #include "print/print_surface.h"
+#include "text/font_faces.h"
 #include "ui/dialogs/print_dialog.h"
-#include "ui/main/fonts.h"
 
 #include <QComboBox>
 #include <QLabel>
