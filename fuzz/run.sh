@@ -2,13 +2,14 @@
 # Builds the fuzz targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
 # runs each for SECONDS (default 300) on its committed corpus, then merges what
 # it found back into fuzz/corpus/<target> in minimised form.
-# Usage: fuzz/run.sh [SECONDS] [TARGET...]   (targets: album_reader ini_reader cp932_decode)
+# Usage: fuzz/run.sh [SECONDS] [TARGET...]   (targets: album_reader ini_reader cp932_decode
+#        wmf_render picture_loader)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(album_reader ini_reader cp932_decode)
+[ ${#targets[@]} -gt 0 ] || targets=(album_reader ini_reader cp932_decode wmf_render picture_loader)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
@@ -21,7 +22,9 @@ for t in "${targets[@]}"; do
   work=build-fuzz/work/$t
   mkdir -p "$work" "fuzz/corpus/$t"
   echo "== $t: ${seconds}s"
-  build-fuzz/fuzz/fuzz_$t "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len=16384 \
+  # Pictures need room for real headers and a few scan lines.
+  case $t in wmf_render | picture_loader) max_len=65536 ;; *) max_len=16384 ;; esac
+  build-fuzz/fuzz/fuzz_$t "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len="$max_len" \
     -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/$t-" 2>&1 |
     grep -E '^(#[0-9]+ +DONE|stat::|==[0-9]+==ERROR|SUMMARY|INFO: seed)' || true
   test "${PIPESTATUS[0]}" -eq 0 || { echo "$t: the fuzzer found a failure (see build-fuzz/$t-*)"; exit 1; }

@@ -8,6 +8,9 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+// Targets that need set-up (an application object) define this, as libFuzzer
+// expects; the others leave it out.
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) __attribute__((weak));
 
 int main(int argc, char **argv)
 {
@@ -15,6 +18,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
         return 2;
     }
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!fs::is_directory(argv[1], ec)) {
