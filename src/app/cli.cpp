@@ -3,7 +3,7 @@
 #include "io/album_file.h"
 #include "io/settings_files.h"
 #include "model/album_document.h"
-#include "picture/picture_loader.h"
+#include "picture/job_pictures.h"
 #include "platform/app_paths.h"
 #include "platform/qt_services.h"
 #include "print/album_print.h"
@@ -103,19 +103,7 @@ class PhotoLoader {
 public:
     explicit PhotoLoader(const AlbumDocument &album) : m_album(album) {}
 
-    PrintPictureLoader loader()
-    {
-        return [this](const QString &path, QString *error) {
-            const QString file = m_album.resolvePhotoPath(path);
-            QString why;
-            QImage picture = loadPicture(file, kPrintPhotoPixels, &why);
-            if (picture.isNull())
-                m_reasons.insert(path, why);
-            if (error)
-                *error = why;
-            return picture;
-        };
-    }
+    PrintPictureLoader loader() { return jobPictureLoader(m_album, &m_reasons); }
 
     void listMissing(const PrintReport &report) const
     {

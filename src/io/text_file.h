@@ -6,9 +6,10 @@
 namespace sorvane {
 
 // Reads a regular file of at most maxBytes. Fails for anything else (a folder,
-// a device, a named pipe), for a file that cannot be opened or read, and for
-// one that holds more than maxBytes, so a stray huge file never fills the
-// memory.
+// a device, a named pipe, without waiting for it), for a file that cannot be
+// opened or read, and for one that holds more than maxBytes, so a stray huge
+// file never fills the memory. The memory taken follows what the file holds,
+// not maxBytes: a file that grows while it is read is read on up to the cap.
 struct BoundedRead {
     enum Status { Ok, OpenFailed, ReadFailed, TooLarge };
     Status status = Ok;

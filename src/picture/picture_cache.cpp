@@ -229,7 +229,9 @@ struct PictureCache::Private {
 PictureCache::PictureCache(qint64 maxBytes, Loader loader) : d(std::make_unique<Private>())
 {
     d->maxBytes = std::max<qint64>(0, maxBytes);
-    d->loader = loader ? std::move(loader) : Loader(&loadPicture);
+    d->loader =
+        loader ? std::move(loader)
+               : Loader([](const QString &path, QSize size, QString *error) { return loadPicture(path, size, error); });
     d->pool.setMaxThreadCount(kWorkerThreads);
 }
 

@@ -25,11 +25,11 @@ namespace sorvane {
 // may be called from any thread.
 class PictureCache {
 public:
-    // Where the pictures come from: loadPicture(), or for tests a function
+    // Where the pictures come from: loadPicture() (when empty), or for tests a function
     // that behaves like it (safe to call from several threads).
     using Loader = std::function<QImage(const QString &path, QSize size, QString *error)>;
 
-    explicit PictureCache(qint64 maxBytes = 64 * 1024 * 1024, Loader loader = &loadPicture);
+    explicit PictureCache(qint64 maxBytes = 64 * 1024 * 1024, Loader loader = {});
     // Drops the pictures still waiting to be prepared and waits for those
     // being prepared.
     ~PictureCache();

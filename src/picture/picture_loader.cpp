@@ -1,34 +1,46 @@
 #include "picture/picture_loader.h"
 
 #include "io/text_file.h"
+#include "picture/jpeg_decoder.h"
+#include "picture/picture_check.h"
 #include "picture/wmf_image.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QTransform>
 
-#include <cstring>
-#include <mutex>
+#include <new>
 
 namespace sorvane {
 
 namespace {
 
-// Qt refuses to allocate decoded pictures above QImageReader::allocationLimit(),
-// 128 MB by default: less than a 50 megapixel photo decoded whole (200 MB).
-// The limit is process-wide; it is raised once, never lowered, and still
-// stops a damaged header that claims an absurd picture size.
-constexpr int kAllocationLimitMb = 1024;
+// Qt's readers refuse to allocate a picture above QImageReader::allocationLimit(),
+// 128 MB by default. The limit is process-wide in Qt 6.4, with no limit per
+// reader, so it cannot follow the format and size of each load; it is left
+// as it is. JPEGs are decoded here with libjpeg (at any size the budget
+// allows), and the other formats, decoded whole by Qt, stay under it within
+// the budget: kMaxDecodeBytes counts 8 bytes a pixel for them, the picture
+// 4 of those. decodeProblem(), which reads the header first, is the guard.
 
-void raiseAllocationLimit()
+// Turns a picture upright as its EXIF orientation says, as Qt's readers do:
+// mirrored first, then turned.
+QImage upright(QImage image, QImageIOHandler::Transformations transformation)
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const int current = QImageReader::allocationLimit();
-        if (current != 0 && current < kAllocationLimitMb)
-            QImageReader::setAllocationLimit(kAllocationLimitMb);
-    });
+    if (transformation == QImageIOHandler::TransformationNone)
+        return image;
+    if (transformation == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    image = image.mirrored(transformation & QImageIOHandler::TransformationMirror,
+                           transformation & QImageIOHandler::TransformationFlip);
+    if (transformation & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
 }
+
+const QString kTookTooLong = QStringLiteral("drawing the metafile took too long");
 
 QImage failed(QString *error, const QString &reason)
 {
@@ -37,60 +49,26 @@ QImage failed(QString *error, const QString &reason)
     return {};
 }
 
-bool isJpeg(QByteArrayView bytes)
-{
-    return bytes.startsWith("\xFF\xD8\xFF");
-}
-
-// True when JPEG data reaches the end-of-image marker of its main picture.
-// Qt's reader pads data that stops early (a copy still in progress, a broken
-// transfer) with grey and calls it a success; such a photo is refused here
-// instead. Marker segments are skipped by their length, so thumbnails inside
-// the EXIF block do not count; in the compressed data a 0xFF byte is always
-// followed by 0x00 or a restart marker, so the next other marker is the end of
-// a scan. Data after the end marker (padding, further pictures) is ignored.
-bool reachesJpegEnd(QByteArrayView bytes)
-{
-    const auto *data = reinterpret_cast<const uchar *>(bytes.data());
-    const qsizetype size = bytes.size();
-    qsizetype pos = 2; // after the start-of-image marker
-    for (;;) {
-        // Like libjpeg, step over stray bytes before a marker.
-        const void *found = std::memchr(data + pos, 0xFF, size_t(size - pos));
-        if (!found)
-            return false;
-        pos = static_cast<const uchar *>(found) - data;
-        while (pos < size && data[pos] == 0xFF) // fill bytes
-            ++pos;
-        if (pos >= size)
-            return false;
-        const uchar marker = data[pos++];
-        if (marker == 0xD9) // end of image
-            return true;
-        // Stuffed 0xFF in compressed data, restart markers, TEM and a repeated
-        // start of image have no length.
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
-            continue;
-        if (pos + 2 > size)
-            return false;
-        const qsizetype length = (qsizetype(data[pos]) << 8) | data[pos + 1];
-        if (length < 2)
-            return false;
-        pos += length;
-        if (pos > size)
-            return false;
-    }
-}
-
-QImage loadMetafile(const QByteArray &bytes, QSize size, QString *error)
+QImage loadMetafile(const QString &path, const QByteArray &bytes, QSize size, DrawingBudget &budget, QString *error)
 {
     if (bytes.size() > kMaxMetafileBytes)
         return failed(error, QStringLiteral("metafile too large"));
     const QSize target = size.isEmpty() ? wmfFrameSize(bytes) : size;
     if (target.isEmpty())
         return failed(error, QStringLiteral("unreadable Windows Metafile"));
+    const qint64 available = budget.remainingMs();
+    if (available <= 0 || ranOutOfTimeBefore(path, available))
+        return failed(error, kTookTooLong);
     QString reason;
-    QImage image = renderWmf(bytes, target, &reason);
+    bool timedOut = false;
+    QElapsedTimer clock;
+    clock.start();
+    QImage image = renderWmf(bytes, target, &reason, budget.deadline(), &timedOut);
+    budget.spend(clock.elapsed());
+    if (timedOut) {
+        noteRanOutOfTime(path, available);
+        return failed(error, kTookTooLong);
+    }
     if (image.isNull())
         return failed(error, reason.isEmpty() ? QStringLiteral("unreadable Windows Metafile") : reason);
     if (image.size() != target)
@@ -98,14 +76,8 @@ QImage loadMetafile(const QByteArray &bytes, QSize size, QString *error)
     return image;
 }
 
-} // namespace
-
-QImage loadPicture(const QString &path, QSize size, QString *error)
+QImage loadFile(const QString &path, QSize size, DrawingBudget &budget, QString *error)
 {
-    if (error)
-        error->clear();
-    if (path.isEmpty())
-        return {};
     if (!QFileInfo::exists(path))
         return failed(error, QStringLiteral("file not found"));
 
@@ -126,11 +98,8 @@ QImage loadPicture(const QString &path, QSize size, QString *error)
     if (bytes.isEmpty())
         return failed(error, QStringLiteral("empty file"));
     if (isWmf(bytes))
-        return loadMetafile(bytes, size, error);
-    if (isJpeg(bytes) && !reachesJpegEnd(bytes))
-        return failed(error, QStringLiteral("JPEG data cut off or damaged"));
+        return loadMetafile(path, bytes, size, budget, error);
 
-    raiseAllocationLimit();
     QBuffer buffer(&read.bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -139,21 +108,32 @@ QImage loadPicture(const QString &path, QSize size, QString *error)
     if (!reader.canRead())
         return failed(error, QStringLiteral("not a picture"));
 
+    // The JPEG decoder and readers that scale do it while decoding (a JPEG
+    // by its DCT, a fraction of the work), but before the picture is turned
+    // upright: a picture stored on its side is decoded at the transposed
+    // size.
     const bool resize = !size.isEmpty();
-    if (resize && reader.supportsOption(QImageIOHandler::ScaledSize)) {
-        // The reader scales while decoding (a JPEG by its DCT, a fraction of
-        // the work), but before it turns the picture upright: a picture
-        // stored on its side is decoded at the transposed size.
-        QSize decoded = size;
-        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-            decoded.transpose();
-        reader.setScaledSize(decoded);
+    QSize decoded = resize ? size : QSize();
+    const QImageIOHandler::Transformations transformation = reader.transformation();
+    if (resize && (transformation & QImageIOHandler::TransformationRotate90))
+        decoded.transpose();
+    // Before anything is decoded: whether the header claims more than a
+    // picture may take, and whether the data holds all of it.
+    const QString problem = decodeProblem(bytes, decoded, [&reader] { return reader.size(); });
+    if (!problem.isEmpty())
+        return failed(error, problem);
+    QImage image;
+    QString reason;
+    if (bytes.startsWith("\xFF\xD8\xFF")) {
+        image = upright(decodeJpeg(bytes, decoded, kMaxDecodeBytes, &reason), transformation);
+    } else {
+        if (resize && reader.supportsOption(QImageIOHandler::ScaledSize))
+            reader.setScaledSize(decoded);
+        image = reader.read();
+        reason = reader.errorString();
     }
-    QImage image = reader.read();
-    if (image.isNull()) {
-        const QString reason = reader.errorString();
+    if (image.isNull())
         return failed(error, reason.isEmpty() ? QStringLiteral("unreadable picture") : reason);
-    }
     // Formats without scaled decoding (BMP, GIF, ICO) are scaled here, after
     // reading: smoothly, as the readers that scale do.
     if (resize && image.size() != size) {
@@ -162,6 +142,30 @@ QImage loadPicture(const QString &path, QSize size, QString *error)
             return failed(error, QStringLiteral("picture too large to scale"));
     }
     return image;
+}
+
+} // namespace
+
+QImage loadPicture(const QString &path, QSize size, QString *error)
+{
+    DrawingBudget budget(kDisplayDrawingMs);
+    return loadPicture(path, size, error, budget);
+}
+
+QImage loadPicture(const QString &path, QSize size, QString *error, DrawingBudget &budget)
+{
+    if (error)
+        error->clear();
+    if (path.isEmpty())
+        return {};
+    // Memory may run out while a picture is read or decoded (the system is
+    // short of it, or the address space is limited): then this picture
+    // fails like any other, and the program, and the album, go on.
+    try {
+        return loadFile(path, size, budget, error);
+    } catch (const std::bad_alloc &) {
+        return failed(error, QStringLiteral("not enough memory for the picture"));
+    }
 }
 
 } // namespace sorvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/drawing_budget.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -16,10 +18,18 @@ namespace sorvane {
 //
 // Returns a null image, with a short reason in error, when the file cannot be
 // read as a picture: it is missing, no regular file, unreadable, no picture,
-// or a JPEG that is cut off before its end. The empty path gives a null image
-// and an empty error. On success error is cleared. Never writes to the file.
+// a picture whose data stops before its end (JPEG, GIF, BMP), one whose
+// header claims more than a picture may take to decode (see
+// picture_check.h), or memory ran out. The empty path gives a null image and
+// an empty error. On success error is cleared. Never writes to the file.
 // Safe to call from several threads at once.
+//
+// A Windows Metafile is drawn within the budget given, or by default within
+// kDisplayDrawingMs of its own; one that runs out of time fails ("drawing the
+// metafile took too long"), and fails at once next time while the file stays
+// as it is and the budget is no larger.
 QImage loadPicture(const QString &path, QSize size, QString *error = nullptr);
+QImage loadPicture(const QString &path, QSize size, QString *error, DrawingBudget &budget);
 
 // Files larger than this are refused without being read.
 inline constexpr qint64 kMaxPictureFileBytes = 256 * 1024 * 1024;

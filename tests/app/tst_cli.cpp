@@ -72,7 +72,10 @@ class TestCli : public QObject {
 
     // Runs the program from a folder of its own, away from the albums, so
     // that relative photo paths must be taken from the album's folder.
-    Run run(const QStringList &arguments) const
+    // With addressSpaceKb, the program runs with no more address space than
+    // that (as under "ulimit -v"), like a small container or a machine with
+    // strict overcommit.
+    Run run(const QStringList &arguments, int addressSpaceKb = 0) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // As from cron or a CI job: no display, no runtime folder (Qt's note
@@ -85,7 +88,13 @@ class TestCli : public QObject {
         QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(path("home"));
-        process.start(SORVANE_BINARY, arguments);
+        if (addressSpaceKb > 0)
+            process.start("/bin/sh",
+                          QStringList{"-c", QStringLiteral("ulimit -v %1 && exec \"$0\" \"$@\"").arg(addressSpaceKb),
+                                      SORVANE_BINARY} +
+                              arguments);
+        else
+            process.start(SORVANE_BINARY, arguments);
         if (!process.waitForFinished(120000))
             return {}; // killed as the process object goes
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -223,6 +232,56 @@ private slots:
         const QStringList pages = pdfPages(path("out/short.pdf"));
         QCOMPARE(pages.size(), 2);
         QVERIFY(pages[1].contains(title(1)) && pages[1].contains(title(2)));
+    }
+
+    // Photos made to hurt, beside an honest one, in 600 MB of address space:
+    // each hostile one is listed with its reason, the job completes, and the
+    // honest photo is printed.
+    void hostilePhotosAreListedAndTheJobCompletes()
+    {
+        const QString data = QStringLiteral(SORVANE_TEST_DATA "/pictures/hostile/");
+        QImage photo(1600, 1200, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x * y) & 0xFF));
+        }
+        QVERIFY(photo.save(path("albums/photos/honest.jpg"), "JPEG", 90));
+        const QString fifo = path("albums/photos/pipe.jpg");
+        QVERIFY(QProcess::execute("mkfifo", {fifo}) == 0);
+        const QStringList hostile{data + "progressive-claims-65000x65000.jpg",
+                                  data + "progressive-claims-20000x20000.jpg",
+                                  data + "baseline-claims-65000x65000.jpg",
+                                  data + "gif-claims-16000x16000.gif",
+                                  data + "progressive-missing-scans.jpg",
+                                  data + "baseline-cut-with-end-marker.jpg",
+                                  data + "empty.jpg",
+                                  fifo,
+                                  "/dev/zero",
+                                  path("albums/photos")};
+        // Twelve entries: four whole pages.
+        writeAlbum(path("albums/hostile.svd"),
+                   QStringList{"photos/honest.jpg"} + hostile + QStringList{"photos/honest.jpg"});
+        const Run r = run(args("--export-pdf @out/hostile.pdf @albums/hostile.svd"), 600000);
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() == hostile.size(), qPrintable(r.err));
+        for (qsizetype i = 0; i < hostile.size(); ++i)
+            QVERIFY2(lines[i].startsWith("sorvane: photo not printed: " + hostile[i] + " ("), qPrintable(lines[i]));
+        // The honest photo is on the first photo page, in colour.
+        QProcess render;
+        render.start("pdftoppm", {"-f", "2", "-l", "2", "-singlefile", "-r", "30", "-png", path("out/hostile.pdf"),
+                                  path("out/page")});
+        QVERIFY(render.waitForFinished(60000) && render.exitCode() == 0);
+        const QImage page(path("out/page.png"));
+        QVERIFY(!page.isNull());
+        bool coloured = false;
+        for (int y = 0; y < page.height() && !coloured; ++y) {
+            for (int x = 0; x < page.width() && !coloured; ++x) {
+                const QColor c = page.pixelColor(x, y);
+                coloured = c.saturation() > 100 && c.value() > 60;
+            }
+        }
+        QVERIFY(coloured);
     }
 
     // A job that cannot be done: exit 1, one line on stderr, no PDF.

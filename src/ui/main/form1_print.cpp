@@ -1,6 +1,6 @@
 // Printing from the main window: the PDF export and the print preview of the
 // whole album.
-#include "picture/picture_loader.h"
+#include "picture/job_pictures.h"
 #include "print/pdf_export.h"
 #include "text/line_breaks.h"
 #include "ui/main/form1.h"
@@ -44,9 +44,7 @@ private:
 
 PrintPictureLoader Form1::printPictureLoader() const
 {
-    return [this](const QString &path, QString *error) {
-        return loadPicture(document_.resolvePhotoPath(path), kPrintPhotoPixels, error);
-    };
+    return jobPictureLoader(document_);
 }
 
 void Form1::reportMissingPhotos(const QStringList &paths, const QString &done)
