@@ -188,14 +188,14 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
     bool exact = true;
     forEachAlbumLine(cover, table, [&](QStringView line) {
         exact = cp932::appendEncoded(out, line) && exact;
-        out.append("\r\n");
+        out.append(kCrLfBytes);
     });
     if (!exact) {
         out.clear();
         out.append("\xEF\xBB\xBF");
         forEachAlbumLine(cover, table, [&](QStringView line) {
             out.append(line.toUtf8());
-            out.append("\r\n");
+            out.append(kCrLfBytes);
         });
     }
     if (encoding)

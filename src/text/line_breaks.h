@@ -7,6 +7,8 @@
 namespace sorvane {
 
 inline const QString kCrLf = QStringLiteral("\r\n");
+// The same in the bytes of a file, whatever its encoding.
+inline constexpr char kCrLfBytes[] = "\r\n";
 
 // Every CR LF as LF; a lone CR or LF stays.
 QString crLfToLf(QString text);
