@@ -17,4 +17,13 @@ QString userConfigDirectory()
     return base.isEmpty() ? QString() : QDir(base).filePath(QStringLiteral("sorvane"));
 }
 
+QString userStateDirectory()
+{
+    // Qt 6.4 has no standard location for it.
+    const QString configured = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base =
+        QDir::isAbsolutePath(configured) ? configured : QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(QDir(base).filePath(QStringLiteral("sorvane")));
+}
+
 } // namespace sorvane

@@ -11,4 +11,8 @@ QString programDirectory();
 // normally ~/.config/sorvane.
 QString userConfigDirectory();
 
+// The user's own state directory for Sorvane: $XDG_STATE_HOME/sorvane
+// (taken only when it is an absolute path), normally ~/.local/state/sorvane.
+QString userStateDirectory();
+
 } // namespace sorvane

@@ -73,12 +73,34 @@ MessageResult QtServices::showMessage(const MessageRequest &request)
     box.setIcon(request.icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon);
     if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(request.defaultNo ? QMessageBox::No : QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return MessageResult::Ok;
+}
+
+int QtServices::askChoice(const ChoiceRequest &request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationName() : request.caption);
+    box.setText(crLfToLf(request.text));
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(QMessageBox::NoIcon);
+    QList<QAbstractButton *> buttons;
+    for (const QString &choice : request.choices)
+        buttons.append(box.addButton(choice, QMessageBox::ActionRole));
+    if (buttons.isEmpty())
+        return -1;
+    const int escape = request.escapeChoice >= 0 && request.escapeChoice < buttons.size() ? request.escapeChoice
+                                                                                          : int(buttons.size()) - 1;
+    if (request.defaultChoice >= 0 && request.defaultChoice < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons[request.defaultChoice]));
+    box.setEscapeButton(buttons[escape]);
+    box.exec();
+    const int chosen = int(buttons.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : escape;
 }
 
 void QtServices::runModal(QObject &dialog)
@@ -121,6 +143,11 @@ QString QtServices::programDirectory()
 QString QtServices::settingsDirectory()
 {
     return userConfigDirectory();
+}
+
+QString QtServices::stateDirectory()
+{
+    return userStateDirectory();
 }
 
 QDate QtServices::localDate()

@@ -20,6 +20,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     MessageResult showMessage(const MessageRequest &request) override;
+    int askChoice(const ChoiceRequest &request) override;
     void runModal(QObject &dialog) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
@@ -28,6 +29,7 @@ public:
     QString commandLine() override;
     QString programDirectory() override;
     QString settingsDirectory() override;
+    QString stateDirectory() override;
     QDate localDate() override;
     ProgramVersion version() override;
     QStringList printerNames() override;

@@ -35,13 +35,27 @@ enum class MessageIcon { None, Information };
 enum class MessageResult { Ok, Yes, No };
 
 // A message box; an empty caption shows the program's title. The text uses
-// CR LF line breaks.
+// CR LF line breaks. Yes is the default button of a Yes/No box unless
+// defaultNo is set.
 struct MessageRequest {
     QString text;
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     QString caption;
+    bool defaultNo = false;
     friend bool operator==(const MessageRequest &, const MessageRequest &) = default;
+};
+
+// A question with buttons of its own ("復元する", "破棄する", "後で"), in the
+// order given; an empty caption shows the program's title. The text uses
+// CR LF line breaks.
+struct ChoiceRequest {
+    QString text;
+    QStringList choices;
+    int defaultChoice = 0; // the button Enter presses
+    int escapeChoice = -1; // what Escape or closing the box answers (-1: the last choice)
+    QString caption;
+    friend bool operator==(const ChoiceRequest &, const ChoiceRequest &) = default;
 };
 
 // What a drop onto a photo box carries: whether it holds a list of files and
@@ -80,6 +94,8 @@ public:
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
 
     virtual MessageResult showMessage(const MessageRequest &request) = 0;
+    // Modal; the index in request.choices of the button the user chose.
+    virtual int askChoice(const ChoiceRequest &request) = 0;
 
     // Plain-text clipboard. Texts cross it with CR LF line breaks on the
     // program's side, whatever the desktop uses.
@@ -95,6 +111,11 @@ public:
     // The user's own settings directory, looked in for the settings files
     // when the program's directory has none ($XDG_CONFIG_HOME/sorvane).
     virtual QString settingsDirectory() = 0;
+    // The user's own folder for what the program keeps between runs that is
+    // not settings (recovery copies, earlier versions of albums):
+    // $XDG_STATE_HOME/sorvane, normally ~/.local/state/sorvane. It may not
+    // exist yet.
+    virtual QString stateDirectory() = 0;
     virtual QDate localDate() = 0;
     virtual ProgramVersion version() = 0;
 

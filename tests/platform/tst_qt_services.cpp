@@ -8,12 +8,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cups/cups.h>
@@ -33,6 +37,61 @@ private slots:
         QCOMPARE(nameFiltersFromFilterText(QStringLiteral("Pictures|*.jpg;*.png|")),
                  QStringList({"Pictures (*.jpg *.png)"}));
         QCOMPARE(nameFiltersFromFilterText(QString()), QStringList());
+    }
+
+    // Questions: the buttons as given, the default one, and what Escape
+    // answers; a Yes/No question can default to No.
+    void questionsWithTheirOwnButtons()
+    {
+        QtServices services;
+        // What the box shows, and then the key pressed in it.
+        QStringList shown;
+        QString defaultButton;
+        const auto answerWith = [&](int key) {
+            QTimer::singleShot(0, [&, key] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                shown.clear();
+                for (QAbstractButton *button : box->buttons())
+                    shown.append(button->text());
+                defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+                QTest::keyClick(box, Qt::Key(key));
+            });
+        };
+        ChoiceRequest request{QStringLiteral("前回保存されなかった写真帳があります。"),
+                              {QStringLiteral("復元する"), QStringLiteral("破棄する"), QStringLiteral("後で")}};
+        answerWith(Qt::Key_Return);
+        QCOMPARE(services.askChoice(request), 0);
+        QCOMPARE(shown, request.choices);
+        QCOMPARE(defaultButton, QStringLiteral("復元する"));
+        answerWith(Qt::Key_Escape);
+        QCOMPARE(services.askChoice(request), 2);
+        request.defaultChoice = 1;
+        request.escapeChoice = 1;
+        answerWith(Qt::Key_Escape);
+        QCOMPARE(services.askChoice(request), 1);
+
+        MessageRequest question{QStringLiteral("保存されていない変更があります。破棄して続けますか？"),
+                                MessageButtons::YesNo};
+        answerWith(Qt::Key_Return);
+        QCOMPARE(services.showMessage(question), MessageResult::Yes);
+        question.defaultNo = true;
+        answerWith(Qt::Key_Return);
+        QCOMPARE(services.showMessage(question), MessageResult::No);
+    }
+
+    void stateDirectoryFollowsXdg()
+    {
+        const QByteArray saved = qgetenv("XDG_STATE_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", saved); });
+        QtServices services;
+        qputenv("XDG_STATE_HOME", "/srv/state");
+        QCOMPARE(services.stateDirectory(), QStringLiteral("/srv/state/sorvane"));
+        // A relative value is to be ignored.
+        for (const char *ignored : {"relative/state", ""}) {
+            qputenv("XDG_STATE_HOME", ignored);
+            QCOMPARE(services.stateDirectory(), QDir::homePath() + QStringLiteral("/.local/state/sorvane"));
+        }
     }
 
     void clipboardLineEnds()

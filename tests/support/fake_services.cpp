@@ -45,7 +45,17 @@ MessageResult FakeServices::showMessage(const MessageRequest &request)
     messages.append(request);
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
-    return request.buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
+    if (request.buttons != MessageButtons::YesNo)
+        return MessageResult::Ok;
+    return request.defaultNo ? MessageResult::No : MessageResult::Yes;
+}
+
+int FakeServices::askChoice(const ChoiceRequest &request)
+{
+    choiceRequests.append(request);
+    if (!choiceAnswers.isEmpty())
+        return choiceAnswers.dequeue();
+    return request.escapeChoice >= 0 ? request.escapeChoice : int(request.choices.size()) - 1;
 }
 
 void FakeServices::runModal(QObject &dialog)

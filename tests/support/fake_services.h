@@ -21,6 +21,10 @@ public:
     // What was asked.
     QList<FileDialogRequest> fileRequests;
     QList<MessageRequest> messages;
+    // Questions with buttons of their own, and the answers to the next ones
+    // (an index into the choices; none queued = the escape choice).
+    QList<ChoiceRequest> choiceRequests;
+    QQueue<int> choiceAnswers;
 
     // Pictures by path; a path not in the map fails, unless useRealLoader.
     QHash<QString, QImage> pictures;
@@ -40,6 +44,7 @@ public:
     QString arguments;
     QString programDir;
     QString settingsDir;
+    QString stateDir;
     QDate today{2026, 12, 6};
     ProgramVersion programVersion{1, 2, 3};
 
@@ -88,6 +93,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     MessageResult showMessage(const MessageRequest &request) override;
+    int askChoice(const ChoiceRequest &request) override;
     void runModal(QObject &dialog) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;
@@ -96,6 +102,7 @@ public:
     QString commandLine() override { return arguments; }
     QString programDirectory() override { return programDir; }
     QString settingsDirectory() override { return settingsDir; }
+    QString stateDirectory() override { return stateDir; }
     QDate localDate() override { return today; }
     ProgramVersion version() override { return programVersion; }
 
