@@ -22,11 +22,17 @@ for t in "${targets[@]}"; do
   work=build-fuzz/work/$t
   mkdir -p "$work" "fuzz/corpus/$t"
   echo "== $t: ${seconds}s"
-  # Pictures need room for real headers and a few scan lines.
-  case $t in wmf_render | picture_loader) max_len=65536 ;; *) max_len=16384 ;; esac
+  # Pictures need room for real headers and a few scan lines, and must
+  # decode within the loader's memory budget: one allocation above 320 MB
+  # counts as a finding.
+  malloc_limit=()
+  case $t in
+    wmf_render | picture_loader) max_len=65536 malloc_limit=(-malloc_limit_mb=320) ;;
+    *) max_len=16384 ;;
+  esac
   build-fuzz/fuzz/fuzz_$t "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len="$max_len" \
-    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/$t-" 2>&1 |
-    grep -E '^(#[0-9]+ +DONE|stat::|==[0-9]+==ERROR|SUMMARY|INFO: seed)' || true
+    -timeout=10 -rss_limit_mb=2048 "${malloc_limit[@]}" -print_final_stats=1 -artifact_prefix="build-fuzz/$t-" 2>&1 |
+    grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::|==[0-9]+==ERROR|SUMMARY|INFO: seed)' || true
   test "${PIPESTATUS[0]}" -eq 0 || { echo "$t: the fuzzer found a failure (see build-fuzz/$t-*)"; exit 1; }
   merged=$(mktemp -d)
   build-fuzz/fuzz/fuzz_$t -merge=1 "$merged" "fuzz/corpus/$t" "$work" >/dev/null 2>&1
