@@ -49,6 +49,8 @@ QString QtServices::fileDialog(const FileDialogRequest &request, bool save)
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.initialFileName.isEmpty())
         dialog.selectFile(request.initialFileName);
+    else if (!request.initialDirectory.isEmpty())
+        dialog.setDirectory(request.initialDirectory);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

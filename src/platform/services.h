@@ -27,6 +27,8 @@ struct FileDialogRequest {
     int filterIndex = 1;
     QString defaultExtension;
     QString initialFileName;
+    // Where the dialog starts when no initial file name is given.
+    QString initialDirectory;
     bool confirmOverwrite = false;
 };
 

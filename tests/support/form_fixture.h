@@ -20,10 +20,13 @@ struct FormFixture {
     FakeServices services;
     std::unique_ptr<Form1> form;
 
-    explicit FormFixture(const QString &arguments = {})
+    // stateDir: the user's state folder (recovery copies, versions); none
+    // when empty.
+    explicit FormFixture(const QString &arguments = {}, const QString &stateDir = {})
     {
         registerFontSubstitutions();
         services.arguments = arguments;
+        services.stateDir = stateDir;
         form = std::make_unique<Form1>(services);
         form->startUp();
         form->show();

@@ -86,6 +86,7 @@ private slots:
         changed.constructionName = QStringLiteral("changed");
         f.form->document().setCover(changed);
         f.services.fileAnswers.enqueue(copy);
+        f.services.messageAnswers.enqueue(MessageResult::Yes); // the changes may go
         f.form->Open();
         QVERIFY(!f.services.fileRequests.last().confirmOverwrite);
         QCOMPARE(f.album().table(), saved);
@@ -98,6 +99,8 @@ private slots:
         // New empties everything, asks for the cover and keeps the album path.
         f.goToPage(2);
         f.form->listWindow()->show();
+        FormFixture::commit(f.form->titleBox(0), QStringLiteral("unsaved"));
+        f.services.messageAnswers.enqueue(MessageResult::Yes);
         f.form->New();
         QVERIFY(!f.form->listWindow()->isVisible());
         QCOMPARE(f.form->pageCount(), 1);

@@ -66,6 +66,8 @@ QWidget *toolbarSeparator()
 Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent), services_(services)
 {
     setWindowTitle(QStringLiteral("Sorvane"));
+    const QString state = services_.stateDirectory();
+    recovery_ = std::make_unique<RecoveryKeeper>(document_, state.isEmpty() ? QString() : recoveryDirectory(state));
     buildSurface();
     buildMenus();
     buildToolbar();
@@ -293,12 +295,14 @@ void Form1::buildMenus()
     QAction *end = addCommand(fileMenu_, QStringLiteral("end_menu"), QStringLiteral("終了(&X)"),
                               QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(end, &QAction::triggered, this, &QWidget::close);
-    // Commands of our own follow the specified ones.
+    // Commands added later come after the others.
     fileMenu_->addSeparator();
     connect(addCommand(fileMenu_, QStringLiteral("pdf_export"), QStringLiteral("PDFに出力(&E)..."), {}),
             &QAction::triggered, this, [this] { exportPdf(); });
     connect(addCommand(fileMenu_, QStringLiteral("print_preview"), QStringLiteral("印刷プレビュー(&V)..."), {}),
             &QAction::triggered, this, [this] { printPreview(); });
+    connect(addCommand(fileMenu_, QStringLiteral("open_version"), QStringLiteral("以前の版を開く..."), {}),
+            &QAction::triggered, this, [this] { openPreviousVersion(); });
 
     editMenu_ = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     editMenu_->setObjectName(QStringLiteral("edit_menu"));

@@ -9,11 +9,13 @@
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/print_dialog.h"
 #include "ui/dialogs/zoom_view.h"
+#include "ui/main/recovery_keeper.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -53,6 +55,8 @@ public:
     void New();
     void Open();
     void Save();
+    // Open, with the dialog in the folder of the earlier versions kept.
+    void openPreviousVersion();
     void editCover();
     void editOptions();
     void exportPdf();
@@ -91,6 +95,12 @@ public:
     void PasteText();
     void zoomPhoto();
     void showVersion();
+    // Recovery copies left by runs that ended without saving, offered one
+    // after the other; true when one was restored (it is then the album in
+    // hand, unsaved).
+    bool offerRecoveryCopies();
+    RecoveryKeeper &recovery() { return *recovery_; }
+
     // The album's history: undo or redo one step and show where it was made.
     void undoStep();
     void redoStep();
@@ -173,6 +183,12 @@ private:
     void showAlbumFull();
     void placePhoto(int slot, const QString &path, const QImage &picture, const QString &stepName);
     CoverData freshCoverNow();
+    // Asked before New and Open throw away unsaved changes: true to go on.
+    bool mayDiscardChanges();
+    void openAlbum(const FileDialogRequest &dialog);
+    // Whether the album's file changed on disk since it was read or saved.
+    bool fileChangedSinceRead(const QString &path) const;
+    void noteFileState();
     void showCoverDialog(bool marksChanged);
     void updateNumberLabelsFromPageBox();
     void afterPageRelease();
@@ -182,6 +198,7 @@ private:
 
     PlatformServices &services_;
     AlbumDocument document_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
     PrintSession session_;
     int selectedSlot_ = 0;
     bool startupComplete_ = false;
@@ -193,6 +210,9 @@ private:
     bool refreshing_ = false;
     // The file named on the command line: Save proposes it.
     QString albumPath_;
+    // The album file as it was when read or last saved (size, modification
+    // time, inode), to notice a change made meanwhile by someone else.
+    QString diskState_;
     // The photo path each slot's picture was loaded for.
     std::array<QString, kSlots> shownPhoto_;
 

@@ -9,7 +9,12 @@
 #include "ui/main/photo_box.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+
+#include <sys/stat.h>
 
 namespace sorvane {
 
@@ -80,8 +85,20 @@ void Form1::editOptions()
     services_.runModal(*optionsDialog());
 }
 
+bool Form1::mayDiscardChanges()
+{
+    if (document_.isSaved())
+        return true;
+    MessageRequest question{QStringLiteral("保存されていない変更があります。破棄して続けますか？"),
+                            MessageButtons::YesNo};
+    question.defaultNo = true;
+    return services_.showMessage(question) == MessageResult::Yes;
+}
+
 void Form1::New()
 {
+    if (!mayDiscardChanges())
+        return;
     for (int k = 0; k < kSlots; ++k) {
         photoBoxes_[size_t(k)]->setPicture({});
         shownPhoto_[size_t(k)].clear();
@@ -103,12 +120,28 @@ void Form1::New()
 
 void Form1::Open()
 {
+    openAlbum(albumDialog({}, false));
+}
+
+void Form1::openPreviousVersion()
+{
+    FileDialogRequest dialog = albumDialog({}, false);
+    const QString state = services_.stateDirectory();
+    if (!state.isEmpty())
+        dialog.initialDirectory = QDir(state).filePath(QStringLiteral("versions"));
+    openAlbum(dialog);
+}
+
+void Form1::openAlbum(const FileDialogRequest &dialog)
+{
     QString source;
     if (commandLineOpen_) {
         source = albumPath_;
         commandLineOpen_ = false;
     } else {
-        source = services_.openFileName(albumDialog({}, false));
+        if (!mayDiscardChanges())
+            return;
+        source = services_.openFileName(dialog);
         if (source.isEmpty())
             return; // cancelled: the album in hand stays as it is
     }
@@ -118,6 +151,7 @@ void Form1::Open()
         return;
     }
     document_.replace(std::move(read.album), source);
+    noteFileState();
     pageSpinner_->setValue(1);
     updatePagePosition();
     ShowPage();
@@ -129,12 +163,59 @@ void Form1::Save()
     const QString destination = services_.saveFileName(albumDialog(albumPath_, true));
     if (destination.isEmpty())
         return;
+    // Someone else changed the file since this album was read from it (or
+    // last saved to it): their work would go.
+    if (fileChangedSinceRead(destination)) {
+        MessageRequest question{QFileInfo(destination).fileName() +
+                                    QStringLiteral("は開いた後にほかで変更されています。上書きしますか？"),
+                                MessageButtons::YesNo};
+        question.defaultNo = true;
+        if (services_.showMessage(question) != MessageResult::Yes)
+            return;
+    }
     const AlbumFileError error = writeAlbumFile(destination, document_);
     if (error.isError()) {
         message(saveFailureMessage(destination, error));
         return;
     }
     document_.markSaved(destination);
+    noteFileState();
+}
+
+namespace {
+
+// What tells a changed file from the one read: its size, modification
+// time (to the nanosecond where the file system keeps it) and inode (a file
+// replaced by another program's save). "" for no file.
+QString fileState(const QString &path)
+{
+    struct stat info;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return QStringLiteral("%1 %2 %3.%4 %5")
+        .arg(quint64(info.st_dev))
+        .arg(quint64(info.st_ino))
+        .arg(qint64(info.st_mtim.tv_sec))
+        .arg(qint64(info.st_mtim.tv_nsec))
+        .arg(qint64(info.st_size));
+}
+
+} // namespace
+
+void Form1::noteFileState()
+{
+    diskState_ = fileState(document_.filePath());
+}
+
+bool Form1::fileChangedSinceRead(const QString &path) const
+{
+    if (document_.filePath().isEmpty() || diskState_.isEmpty())
+        return false;
+    if (QFileInfo(path).canonicalFilePath() != QFileInfo(document_.filePath()).canonicalFilePath())
+        return false;
+    const QString now = fileState(path);
+    // A file deleted meanwhile is simply written again.
+    return !now.isEmpty() && now != diskState_;
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -159,6 +240,8 @@ void Form1::closeEvent(QCloseEvent *event)
         optionsDialog_->close();
     // The default printer is left as it was when the program started.
     services_.setDefaultPrinter(session_.startupPrinter());
+    // Closed with the user's consent: the changes are given up.
+    recovery_->discard();
     event->accept();
 }
 

@@ -82,6 +82,13 @@ void Form1::startUp()
 
     albumPath_ = services_.commandLine().remove(u'"');
     commandLineOpen_ = false;
+    // Work left unsaved by a run that ended comes first; an album restored
+    // from it is the album in hand, instead of the one named on the command
+    // line or a fresh cover.
+    if (offerRecoveryCopies()) {
+        titleBoxes_[0]->setFocus();
+        return;
+    }
     if (!albumPath_.isEmpty()) {
         commandLineOpen_ = true;
         Open();
