@@ -1,10 +1,15 @@
 // Benchmarks of the album history: undo and redo of 抜取 and 挿入 near the top
-// of a long album (every later row moves), and the memory one step holds.
+// of a long album (every later row moves), the memory one step holds, and
+// writing the recovery copy.
 // Run with: build/bench/sorvane_document_bench --benchmark_repetitions=5
+#include "io/recovery_copies.h"
 #include "model/album_document.h"
 #include "model/number_text.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <malloc.h>
 
@@ -115,6 +120,25 @@ void BM_StepMemory(benchmark::State &state)
     state.counters["bytes_per_step"] = bytesPerStep;
 }
 BENCHMARK(BM_StepMemory)->ArgName("entries")->Arg(1000)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Writing this run's recovery copy of an album of range(0) entries, as the
+// editor does a moment after a change (the album file and its description,
+// each written to a new file, flushed to disk and renamed over the old).
+void BM_RecoveryCopy(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const AlbumContents album = sampleAlbum(int(state.range(0)));
+    RecoveryCopyWriter writer(dir.filePath(QStringLiteral("recovery")));
+    const QDateTime changed = QDateTime::currentDateTimeUtc();
+    for (auto _ : state) {
+        if (!writer.write(album.cover, album.table, QStringLiteral("/srv/現場/album.svd"), changed)) {
+            state.SkipWithError("the copy was not written");
+            return;
+        }
+    }
+    state.counters["bytes"] = double(QFileInfo(writer.albumFile()).size());
+}
+BENCHMARK(BM_RecoveryCopy)->ArgName("entries")->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
