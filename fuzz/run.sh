@@ -18,6 +18,7 @@ cmake --build build-fuzz --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 for t in "${targets[@]}"; do
   work=build-fuzz/work/$t
   mkdir -p "$work" "fuzz/corpus/$t"
@@ -31,9 +32,10 @@ for t in "${targets[@]}"; do
     *) max_len=16384 ;;
   esac
   build-fuzz/fuzz/fuzz_$t "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len="$max_len" \
-    -timeout=10 -rss_limit_mb=2048 "${malloc_limit[@]}" -print_final_stats=1 -artifact_prefix="build-fuzz/$t-" 2>&1 |
-    grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::|==[0-9]+==ERROR|SUMMARY|INFO: seed)' || true
-  test "${PIPESTATUS[0]}" -eq 0 || { echo "$t: the fuzzer found a failure (see build-fuzz/$t-*)"; exit 1; }
+    -timeout=10 -rss_limit_mb=2048 "${malloc_limit[@]}" -print_final_stats=1 -artifact_prefix="build-fuzz/$t-" \
+    >"build-fuzz/$t.log" 2>&1 && status=0 || status=$?
+  grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::|==[0-9]+==ERROR|SUMMARY|INFO: seed)' "build-fuzz/$t.log" || true
+  [ "$status" -eq 0 ] || { echo "$t: the fuzzer found a failure (see build-fuzz/$t.log and build-fuzz/$t-*)"; exit 1; }
   merged=$(mktemp -d)
   build-fuzz/fuzz/fuzz_$t -merge=1 "$merged" "fuzz/corpus/$t" "$work" >/dev/null 2>&1
   # Hand-made seeds (seed_*) stay as named regression inputs; the rest is

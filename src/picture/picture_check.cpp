@@ -5,6 +5,7 @@
 #include <QtMath>
 
 #include <array>
+#include <limits>
 
 namespace sorvane {
 
@@ -40,7 +41,10 @@ QString sizeText(QSize size)
 // converts it to first (and that the GIF reader keeps for frame disposal).
 qint64 wholeDecodeBytes(QSize size)
 {
-    return qint64(size.width()) * size.height() * 8;
+    // A BMP header may claim 2^31 × 2^31 pixels: the count itself fits in
+    // 64 bits, eight bytes for each of them may not.
+    const qint64 pixels = qint64(qMax(0, size.width())) * qMax(0, size.height());
+    return pixels > std::numeric_limits<qint64>::max() / 8 ? std::numeric_limits<qint64>::max() : pixels * 8;
 }
 
 // Qt's JPEG reader decodes at n/8 of the size, n the smallest that reaches

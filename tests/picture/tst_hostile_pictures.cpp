@@ -89,6 +89,12 @@ private slots:
                                          << "picture too large: 65000 × 65000 pixels";
         QTest::newRow("GIF 16000²") << hostile("gif-claims-16000x16000.gif")
                                     << "picture too large: 16000 × 16000 pixels";
+        // A BMP header may claim sizes no other format can.
+        QByteArray bmp = runLengthBmp(4, 4);
+        qToLittleEndian<qint32>(0x7FFFFFFF, bmp.data() + 18);
+        qToLittleEndian<qint32>(-0x7FFFFFFF, bmp.data() + 22);
+        QTest::newRow("BMP 2147483647²") << write(m_dir, "huge.bmp", bmp)
+                                         << "picture too large: 2147483647 × 2147483647 pixels";
         QTest::newRow("GIF 4000²") << write(m_dir, "gif4000.gif", gifOf(4000, 4000, 64))
                                    << "file too small for a picture of 4000 × 4000 pixels";
     }
