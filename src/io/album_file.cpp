@@ -4,8 +4,6 @@
 #include "text/cp932.h"
 #include "text/line_breaks.h"
 
-#include <QSaveFile>
-
 namespace sorvane {
 
 namespace {
@@ -97,6 +95,8 @@ QString AlbumFileError::message() const
         return QStringLiteral("the file holds more than %1 entries").arg(kMaxAlbumEntries);
     case WriteFailed:
         return QStringLiteral("the album cannot be saved: %1").arg(detail);
+    case WriteDamaged:
+        return QStringLiteral("the album cannot be saved and the file may be damaged: %1").arg(detail);
     }
     return {};
 }
@@ -203,41 +203,21 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
     return out;
 }
 
-AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table)
+AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table,
+                              InPlaceWrite inPlace)
 {
     AlbumFileError error;
-    const QByteArray bytes = serializeAlbum(cover, table);
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (disk full, file size limit) is seen
-    // here: a buffered QSaveFile can report success for a cut-off file.
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error.kind = AlbumFileError::WriteFailed;
-        error.detail = path.isEmpty() ? QStringLiteral("no file name given") : file.errorString();
-        return error;
-    }
-    // On a failed write or commit QSaveFile removes its temporary file and
-    // leaves the previous album file untouched.
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (written != bytes.size()) {
-        error.kind = AlbumFileError::WriteFailed;
-        error.detail = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        error.kind = AlbumFileError::WriteFailed;
-        error.detail = file.errorString();
+    const SafeWriteResult written = replaceFileContents(path, serializeAlbum(cover, table), inPlace);
+    if (!written.ok) {
+        error.kind = written.damaged ? AlbumFileError::WriteDamaged : AlbumFileError::WriteFailed;
+        error.detail = written.error;
     }
     return error;
 }
 
-AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document)
+AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document, InPlaceWrite inPlace)
 {
-    return writeAlbumFile(path, document.cover(), document.table());
+    return writeAlbumFile(path, document.cover(), document.table(), inPlace);
 }
 
 } // namespace sorvane

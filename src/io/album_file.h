@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/safe_write.h"
 #include "io/text_file.h"
 #include "model/album_contents.h"
 
@@ -33,6 +34,7 @@ struct AlbumFileError {
         EndsInEntry,    // an entry lacks lines (entry, line: the first missing line)
         TooManyEntries, // more than kMaxAlbumEntries entries
         WriteFailed,    // the album could not be saved (detail); the old file is intact
+        WriteDamaged,   // rewriting the file in place failed part-way (detail): it may be damaged
     };
     Kind kind = None;
     qint64 line = 0;  // 1-based line of the file
@@ -61,8 +63,18 @@ AlbumReadResult readAlbumFile(const QString &path);
 // the layout of the file.
 QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextEncoding *encoding = nullptr);
 
-// Writes the album atomically: on failure the previous file is left as it was.
-AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table);
-AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document);
+// Saves the album through replaceFileContents: a complete new file takes the
+// place of the old one, with its permission bits, group and (where the saver
+// may) owner; a symbolic link stays a link and its target gets the album. On
+// failure the previous file is left as it was, except that with
+// InPlaceWrite::Allowed (for a caller that has kept a copy of the previous
+// file: keepPreviousVersion) a folder that takes no temporary file or refuses
+// the rename gets the file rewritten in place, which can fail part-way
+// (WriteDamaged). Temporary files that killed saves left beside the album
+// are removed first.
+AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table,
+                              InPlaceWrite inPlace = InPlaceWrite::Refused);
+AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document,
+                              InPlaceWrite inPlace = InPlaceWrite::Refused);
 
 } // namespace sorvane

@@ -204,6 +204,17 @@ private slots:
         marked.fiscalYear = QStringLiteral("\uFEFF8");
         const AlbumReadResult back = parseAlbum(serializeAlbum(marked, table));
         QCOMPARE(back.album.cover.fiscalYear, marked.fiscalYear);
+
+        // The same through a saved file, written as UTF-8 or in code page
+        // 932 (where the mark cannot be written and the file turns UTF-8).
+        for (const AlbumTable &t : {table, AlbumTable()}) {
+            const QString path = dir.filePath(QStringLiteral("marked.svd"));
+            QVERIFY(!writeAlbumFile(path, marked, t).isError());
+            const AlbumReadResult reopened = readAlbumFile(path);
+            QVERIFY(!reopened.error.isError());
+            QCOMPARE(reopened.album.cover.fiscalYear, QStringLiteral("\uFEFF8"));
+            QCOMPARE(reopened.album.cover, marked);
+        }
     }
 
     void undecodableBytesAreReplacedAndCounted()
@@ -268,7 +279,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), serializeAlbum(sampleCover(), table));
         // No temporary file is left beside it.
-        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("keep*")}, QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*keep*")}, QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("keep.svd")});
 
         const AlbumFileError noFolder =

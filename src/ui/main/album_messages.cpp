@@ -29,6 +29,10 @@ QString reason(const AlbumFileError &error)
         return QStringLiteral("写真が多すぎます（%1 件まで）。").arg(kMaxAlbumEntries);
     case AlbumFileError::WriteFailed:
         return QStringLiteral("書き込めません（%1）。元のファイルは変更されていません。").arg(error.detail);
+    case AlbumFileError::WriteDamaged:
+        return QStringLiteral("書き込めません（%1）。ファイルが途中まで書き換えられている可能性があります。"
+                              "保存前の内容は前の版として残してあります。")
+            .arg(error.detail);
     }
     return {};
 }
@@ -44,6 +48,12 @@ QString saveFailureMessage(const QString &path, const AlbumFileError &error)
 {
     return QStringLiteral("写真帳ファイルを保存できませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf +
            reason(error);
+}
+
+QString versionNotKeptMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("写真帳ファイルを保存しましたが、保存前の内容を前の版として残せませんでした。") + kCrLf +
+           kCrLf + path + kCrLf + kCrLf + reason;
 }
 
 } // namespace sorvane

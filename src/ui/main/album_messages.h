@@ -10,5 +10,8 @@ namespace sorvane {
 // and the reason, in Japanese.
 QString openFailureMessage(const QString &path, const AlbumFileError &error);
 QString saveFailureMessage(const QString &path, const AlbumFileError &error);
+// The album was saved, but its previous contents could not be kept as a
+// version (reason: why, from keepPreviousVersion).
+QString versionNotKeptMessage(const QString &path, const QString &reason);
 
 } // namespace sorvane
