@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -17,6 +18,7 @@ namespace sorvane::testing {
 
 // A started main window on scripted services.
 struct FormFixture {
+    QTemporaryDir stateFolder; // the user's state folder: earlier versions of albums
     FakeServices services;
     std::unique_ptr<Form1> form;
 
@@ -24,6 +26,7 @@ struct FormFixture {
     {
         registerFontSubstitutions();
         services.arguments = arguments;
+        services.stateDir = stateFolder.path();
         form = std::make_unique<Form1>(services);
         form->startUp();
         form->show();
