@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace sorvane {
 
@@ -144,12 +145,27 @@ int exportPdf(const CommandLine &line)
     registerFontSubstitutions();
     const PrintSettings settings = printSettingsFromIni();
     PhotoLoader photos(album);
+    // "-" sends the PDF down standard output, as it is made, for a pipe.
+    QFile standardOutput;
+    const bool toStandardOutput = line.pdfPath == QLatin1String("-");
+    if (toStandardOutput) {
+        if (::isatty(STDOUT_FILENO)) {
+            fail(QStringLiteral("--export-pdf -: standard output is a terminal (send it to a file or a pipe)"));
+            return kExitFailed;
+        }
+        if (!standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+            fail(QStringLiteral("cannot write to standard output: %1").arg(standardOutput.errorString()));
+            return kExitFailed;
+        }
+    }
+    const PdfOutput output = toStandardOutput ? PdfOutput(&standardOutput) : PdfOutput(line.pdfPath);
     PrintReport report;
     QString error;
-    const bool written = page > 0 ? exportPagePdf(line.pdfPath, album, page, settings, photos.loader(), &report, &error)
-                                  : exportAlbumPdf(line.pdfPath, album, settings, photos.loader(), &report, &error);
+    const bool written = page > 0 ? exportPagePdf(output, album, page, settings, photos.loader(), &report, &error)
+                                  : exportAlbumPdf(output, album, settings, photos.loader(), &report, &error);
     if (!written) {
-        fail(QStringLiteral("cannot write %1: %2").arg(line.pdfPath, error));
+        fail(QStringLiteral("cannot write %1: %2")
+                 .arg(toStandardOutput ? QStringLiteral("to standard output") : line.pdfPath, error));
         return kExitFailed;
     }
     photos.listMissing(report);
@@ -310,13 +326,15 @@ QString commandLineUsage()
 {
     return QStringLiteral(
         "Usage: sorvane [ALBUM.svd]\n"
-        "       sorvane --export-pdf OUT.pdf [--page N] ALBUM.svd\n"
+        "       sorvane --export-pdf OUT.pdf|- [--page N] ALBUM.svd\n"
         "       sorvane --print ALBUM.svd [--printer NAME] [--copies N]\n"
         "       sorvane --help | --version\n"
         "\n"
         "Without these options the editor opens, with the album when one is named.\n"
         "\n"
-        "  --export-pdf OUT.pdf  write the whole album, cover first, as a PDF file\n"
+        "  --export-pdf OUT.pdf  write the whole album, cover first, as a PDF file; never over\n"
+        "                        a folder, a device, a named pipe or the album file itself\n"
+        "  --export-pdf -        write the PDF to standard output (for a pipe)\n"
         "  --page N              with --export-pdf: page N alone, as the page print draws it\n"
         "  --print               print the whole album, cover first\n"
         "  --printer NAME        with --print: the printer (default: the system's default printer)\n"

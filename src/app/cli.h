@@ -6,7 +6,7 @@
 // The headless command line: PDF export and printing of an album file without
 // opening the editor's window.
 //
-//   sorvane --export-pdf OUT.pdf [--page N] ALBUM.svd
+//   sorvane --export-pdf OUT.pdf|- [--page N] ALBUM.svd
 //   sorvane --print ALBUM.svd [--printer NAME] [--copies N]
 //   sorvane --help | --version
 namespace sorvane {
@@ -20,7 +20,7 @@ struct CommandLine {
     enum Action { Help, Version, ExportPdf, Print };
     Action action = Help;
     QString albumPath;
-    QString pdfPath;     // --export-pdf
+    QString pdfPath;     // --export-pdf; "-" for standard output
     QString pageText;    // --page, as typed; empty for the whole album
     QString printerName; // --printer; empty for the system's default printer
     QString copiesText;  // --copies, as typed; empty for one copy

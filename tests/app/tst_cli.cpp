@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace sorvane;
 
 namespace {
@@ -21,6 +23,7 @@ struct Run {
     int exitCode = -1;
     QString out;
     QString err;
+    QByteArray outBytes; // standard output as it came
 };
 
 const QString kCoverName = QStringLiteral("BridgeRepairWorks");
@@ -97,9 +100,9 @@ class TestCli : public QObject {
             process.start(SORVANE_BINARY, arguments);
         if (!process.waitForFinished(120000))
             return {}; // killed as the process object goes
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+        const QByteArray out = process.readAllStandardOutput();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromLocal8Bit(out),
+                QString::fromLocal8Bit(process.readAllStandardError()), out};
     }
 
     // An album whose entries N1, N2, ... are titled title(1), title(2), ...
@@ -142,7 +145,7 @@ private slots:
     {
         const Run help = run({"--help"});
         QCOMPARE(help.exitCode, 0);
-        for (const char *part : {"Usage: sorvane", "--export-pdf OUT.pdf", "--print", "--copies"})
+        for (const char *part : {"Usage: sorvane", "--export-pdf OUT.pdf", "--export-pdf -", "--print", "--copies"})
             QVERIFY(help.out.contains(QLatin1String(part)));
         QCOMPARE(help.err, QString());
 
@@ -282,6 +285,78 @@ private slots:
             }
         }
         QVERIFY(coloured);
+    }
+
+    // "-" sends the PDF down standard output, for a pipe.
+    void pdfToStandardOutput()
+    {
+        const Run r = run(args("--export-pdf - @albums/site.svd"));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString());
+        QVERIFY(r.outBytes.startsWith("%PDF-"));
+        QFile piped(path("out/piped.pdf"));
+        QVERIFY(piped.open(QIODevice::WriteOnly) && piped.write(r.outBytes) == r.outBytes.size());
+        piped.close();
+        const QStringList pages = pdfPages(piped.fileName());
+        QCOMPARE(pages.size(), 3);
+        QVERIFY(pages[2].contains(title(4)));
+        QVERIFY(!QFileInfo::exists(path("home/-")));
+
+        const Run page = run(args("--page=1 --export-pdf=- @albums/site.svd"));
+        QCOMPARE(page.exitCode, 0);
+        QVERIFY(page.outBytes.startsWith("%PDF-"));
+    }
+
+    // Outputs a PDF would destroy (the rename would put it in their place)
+    // or that would block: refused with one line, nothing written, each left
+    // as it was.
+    void outputsThatArePreciousAreRefused()
+    {
+        QVERIFY(QDir().mkpath(path("precious")));
+        const QString fifo = path("precious/pipe.pdf");
+        QVERIFY(QProcess::execute("mkfifo", {fifo}) == 0);
+        QVERIFY(QFile::link(path("albums/site.svd"), path("precious/to-album.pdf")));
+        // As root a device node of our own stands in for /dev/null, so that
+        // a fault here can never destroy the system's; a user cannot replace
+        // /dev/null anyway.
+        QString device = QStringLiteral("/dev/null");
+        if (::geteuid() == 0) {
+            device = path("precious/null");
+            QVERIFY(QProcess::execute("mknod", {device, "c", "1", "3"}) == 0);
+        }
+        QFile album(path("albums/site.svd"));
+        QVERIFY(album.open(QIODevice::ReadOnly));
+        const QByteArray albumBytes = album.readAll();
+
+        const QList<std::pair<QString, QString>> cases = {
+            {device, "it is a device"},
+            {fifo, "it is a named pipe"},
+            {path("precious"), "it is a folder"},
+            {path("albums/site.svd"), "it is the album file itself"},
+            {path("albums/photos/../site.svd"), "it is the album file itself"},
+            {path("precious/to-album.pdf"), "it is the album file itself"},
+        };
+        for (const auto &[output, reason] : cases) {
+            const Run r = run({"--export-pdf", output, path("albums/site.svd")});
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(r.err, QStringLiteral("sorvane: cannot write %1: %2\n").arg(output, reason));
+            QCOMPARE(r.out, QString());
+        }
+        QVERIFY(QFileInfo(device).exists() && !QFileInfo(device).isFile() && !QFileInfo(device).isDir());
+        QProcess test;
+        test.start("test", {"-c", device}); // still a character device
+        QVERIFY(test.waitForFinished() && test.exitCode() == 0);
+        test.start("test", {"-p", fifo});
+        QVERIFY(test.waitForFinished() && test.exitCode() == 0);
+        QVERIFY(QFileInfo(path("precious/to-album.pdf")).isSymLink());
+        QFile after(path("albums/site.svd"));
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), albumBytes);
+        QCOMPARE(QDir(path("precious"))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                     .size(),
+                 ::geteuid() == 0 ? 3 : 2);
+        QCOMPARE(QDir(path("albums")).entryList({"*site*"}, QDir::Files | QDir::Hidden), QStringList{"site.svd"});
     }
 
     // A job that cannot be done: exit 1, one line on stderr, no PDF.

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -17,16 +18,17 @@ namespace sorvane::testing {
 
 // A started main window on scripted services.
 struct FormFixture {
+    QTemporaryDir stateFolder; // the user's state folder: earlier versions of albums
     FakeServices services;
     std::unique_ptr<Form1> form;
 
-    // stateDir: the user's state folder (recovery copies, versions); none
-    // when empty.
+    // stateDir: the user's state folder (recovery copies, versions); a
+    // fresh temporary one when empty.
     explicit FormFixture(const QString &arguments = {}, const QString &stateDir = {})
     {
         registerFontSubstitutions();
         services.arguments = arguments;
-        services.stateDir = stateDir;
+        services.stateDir = stateDir.isEmpty() ? stateFolder.path() : stateDir;
         form = std::make_unique<Form1>(services);
         form->startUp();
         form->show();

@@ -3,12 +3,17 @@
 #include "file_size_limit.h"
 #include "form_fixture.h"
 #include "io/album_file.h"
+#include "io/album_versions.h"
+#include "io/safe_write.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+
+#include <utime.h>
 
 using namespace sorvane;
 using namespace sorvane::testing;
@@ -180,6 +185,57 @@ private slots:
         f.form->Save();
         QVERIFY(f.services.messages.isEmpty());
         QVERIFY(!f.form->isSaved());
+    }
+
+    // Save keeps the file as it was in the state folder, never beside it; a
+    // version that cannot be kept is told, and the album is saved all the same.
+    void saveKeepsThePreviousVersion()
+    {
+        QVERIFY(QDir().mkpath(dir.filePath("kept")));
+        const QString path = writeAlbum(dir.filePath("kept/site.svd"), 3);
+        const QByteArray before = fileBytes(path);
+        FormFixture f(QStringLiteral("\"%1\"").arg(path));
+        FormFixture::commit(f.form->titleBox(0), QStringLiteral("after"));
+        f.services.fileAnswers.enqueue(path);
+        f.form->Save();
+        QVERIFY(f.form->isSaved());
+        QVERIFY(f.services.messages.isEmpty());
+        const QStringList kept = albumVersions(path, albumVersionsDirectory(f.services.stateDir));
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(fileBytes(kept[0]), before);
+        QCOMPARE(fileBytes(path), serializeAlbum(cover(), f.album().table()));
+        QCOMPARE(f.title(1), QStringLiteral("t1after"));
+        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::Files | QDir::Hidden), QStringList{"site.svd"});
+
+        f.services.stateDir = path + QStringLiteral("/state"); // under a file: cannot be made
+        FormFixture::commit(f.form->titleBox(0), QStringLiteral("again"));
+        f.services.fileAnswers.enqueue(path);
+        f.form->Save();
+        QVERIFY(f.form->isSaved());
+        QCOMPARE(fileBytes(path), serializeAlbum(cover(), f.album().table()));
+        const QStringList texts = f.services.takeMessageTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith(QStringLiteral("写真帳ファイルを保存しましたが、保存前の内容を前の版として"
+                                                    "残せませんでした。\r\n\r\n") +
+                                     path + QStringLiteral("\r\n\r\nthe folder ")),
+                 qPrintable(texts[0]));
+    }
+
+    void openRemovesTemporaryFilesOfKilledSaves()
+    {
+        QVERIFY(QDir().mkpath(dir.filePath("killed")));
+        const QString path = writeAlbum(dir.filePath("killed/site.svd"), 3);
+        const QString stale = dir.filePath("killed/") + saveFilePrefix("site.svd") + "k1LLed";
+        QFile file(stale);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("half an album") > 0);
+        file.close();
+        const utimbuf anHourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+        QCOMPARE(::utime(QFile::encodeName(stale).constData(), &anHourAgo), 0);
+        FormFixture f;
+        f.services.fileAnswers.enqueue(path);
+        f.form->Open();
+        QCOMPARE(f.title(1), QStringLiteral("t1"));
+        QVERIFY(!QFileInfo::exists(stale));
     }
 
     void exitAsksOnlyWhenSomethingChanged()

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -259,6 +260,38 @@ private slots:
             QVERIFY(p.services.messages[0].text.contains(dir.filePath("gone.jpg")));
         }
         QVERIFY(p.services.printJobs.isEmpty()); // the preview prints through its own printer
+    }
+
+    // The album itself (by any spelling of its path) and a folder are refused
+    // with the reason, before anything is written.
+    void exportNeverReplacesTheAlbumOrAFolder()
+    {
+        FormFixture f;
+        f.fill({"床掘状況"});
+        const QString album = dir.filePath("own.svd");
+        QVERIFY(!writeAlbumFile(album, f.album()).isError());
+        f.form->document().markSaved(album);
+        const QByteArray before = [&] {
+            QFile file(album);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        const QString heading = QStringLiteral("PDF ファイルを保存できませんでした。\r\n\r\n");
+        const QList<std::pair<QString, QString>> cases = {
+            {album, QStringLiteral("開いている写真帳ファイルそのものです。")},
+            {dir.path() + "/../" + QFileInfo(dir.path()).fileName() + "/./own.svd",
+             QStringLiteral("開いている写真帳ファイルそのものです。")},
+            {dir.path(), QStringLiteral("フォルダーです。")},
+        };
+        for (const auto &[path, reason] : cases) {
+            f.services.fileAnswers.enqueue(path);
+            f.form->exportPdf();
+            const QStringList texts = f.services.takeMessageTexts();
+            QCOMPARE(texts.size(), 1);
+            QVERIFY2(texts[0].startsWith(heading + path + QStringLiteral("\r\n\r\n") + reason), qPrintable(texts[0]));
+        }
+        QFile file(album);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
     }
 
     void failedExportIsReported()

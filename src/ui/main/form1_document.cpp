@@ -1,6 +1,7 @@
 // The album's life in the main window: New, Open, Save, Exit, and the cover
 // and options dialogs that hold part of the album's state.
 #include "io/album_file.h"
+#include "io/album_versions.h"
 #include "io/fresh_cover.h"
 #include "io/settings_files.h"
 #include "ui/main/album_messages.h"
@@ -150,6 +151,8 @@ void Form1::openAlbum(const FileDialogRequest &dialog)
         message(openFailureMessage(source, read.error));
         return;
     }
+    // Temporary files of saves that were killed are of no use to anyone.
+    removeStaleSaveFiles(source);
     document_.replace(std::move(read.album), source);
     noteFileState();
     pageSpinner_->setValue(1);
@@ -173,13 +176,23 @@ void Form1::Save()
         if (services_.showMessage(question) != MessageResult::Yes)
             return;
     }
-    const AlbumFileError error = writeAlbumFile(destination, document_);
+    // The file as it was goes to the versions folder before anything
+    // touches it; only then may the writer fall back to rewriting it in
+    // place (on shares that refuse temporary files or renames), since a
+    // failure there can leave it damaged.
+    QString versionError;
+    const bool kept =
+        keepPreviousVersion(destination, albumVersionsDirectory(services_.stateDirectory()), &versionError);
+    const AlbumFileError error =
+        writeAlbumFile(destination, document_, kept ? InPlaceWrite::Allowed : InPlaceWrite::Refused);
     if (error.isError()) {
         message(saveFailureMessage(destination, error));
         return;
     }
     document_.markSaved(destination);
     noteFileState();
+    if (!kept)
+        message(versionNotKeptMessage(destination, versionError));
 }
 
 namespace {

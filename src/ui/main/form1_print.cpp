@@ -1,5 +1,6 @@
 // Printing from the main window: the PDF export and the print preview of the
 // whole album.
+#include "io/output_path.h"
 #include "picture/job_pictures.h"
 #include "print/pdf_export.h"
 #include "text/line_breaks.h"
@@ -40,6 +41,23 @@ private:
     QProgressDialog coverDialog_;
 };
 
+// Why no PDF may be written at a path the user chose, in the user's words.
+QString refusedPdfPathText(OutputRefusal refusal)
+{
+    switch (refusal) {
+    case OutputRefusal::None:
+        return {};
+    case OutputRefusal::Folder:
+        return QStringLiteral("フォルダーです。ファイル名を指定してください。");
+    case OutputRefusal::AlbumItself:
+        return QStringLiteral(
+            "開いている写真帳ファイルそのものです。写真帳ファイルを PDF で上書きすることはできません。");
+    default:
+        return QStringLiteral(
+            "通常のファイルではありません（デバイス、名前付きパイプなど）。上書きすることはできません。");
+    }
+}
+
 } // namespace
 
 PrintPictureLoader Form1::printPictureLoader() const
@@ -76,6 +94,11 @@ void Form1::exportPdf()
     const QString path = services_.saveFileName(request);
     if (path.isEmpty())
         return;
+    // Told here in the user's words; the export itself refuses these too.
+    if (const QString why = refusedPdfPathText(refuseOutputPath(path, document_.filePath())); !why.isEmpty()) {
+        message(QStringLiteral("PDF ファイルを保存できませんでした。") + kCrLf + kCrLf + path + kCrLf + kCrLf + why);
+        return;
+    }
 
     PrintReport report;
     QString error;
