@@ -41,12 +41,7 @@ class TestRecoveryAfterKill : public QObject {
 private slots:
     void initTestCase()
     {
-        QString missing;
-        if (!XSession::toolsPresent(&missing)) {
-            if (qEnvironmentVariableIsSet("CI"))
-                QFAIL(qPrintable(missing));
-            QSKIP(qPrintable(missing));
-        }
+        SORVANE_REQUIRE_X_TOOLS();
         QVERIFY(x.start(home.path()));
     }
 

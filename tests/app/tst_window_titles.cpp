@@ -22,12 +22,7 @@ class TestWindowTitles : public QObject {
 private slots:
     void initTestCase()
     {
-        QString missing;
-        if (!XSession::toolsPresent(&missing)) {
-            if (qEnvironmentVariableIsSet("CI"))
-                QFAIL(qPrintable(missing));
-            QSKIP(qPrintable(missing));
-        }
+        SORVANE_REQUIRE_X_TOOLS();
         QVERIFY(x.start(home.path()));
         editor.setProcessEnvironment(x.environment);
         editor.start(SORVANE_BINARY, {});

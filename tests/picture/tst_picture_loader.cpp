@@ -1,3 +1,4 @@
+#include "crafted_pictures.h"
 #include "picture/picture_loader.h"
 #include "picture/wmf_image.h"
 
@@ -11,6 +12,7 @@
 #include <functional>
 
 using namespace sorvane;
+using sorvane::testing::encode;
 
 namespace {
 
@@ -30,19 +32,6 @@ QImage painted(int width, int height, const std::function<QRgb(int x, int y)> &c
 QImage quadrants()
 {
     return painted(64, 48, [](int x, int y) { return y < 24 ? (x < 32 ? kRed : kGreen) : (x < 32 ? kBlue : kYellow); });
-}
-
-QByteArray encode(const QImage &image, const char *format, int quality = 95, bool progressive = false)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(quality);
-    writer.setProgressiveScanWrite(progressive);
-    if (!writer.write(image))
-        qFatal("cannot encode %s: %s", format, qPrintable(writer.errorString()));
-    return bytes;
 }
 
 // Puts an APP1 segment right after the JPEG's start-of-image marker.

@@ -9,6 +9,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// In a test slot: skips the test when the X tools are missing, and fails it
+// under CI, where they must be installed.
+#define SORVANE_REQUIRE_X_TOOLS()                                                                                      \
+    do {                                                                                                               \
+        QString missing_;                                                                                              \
+        if (!sorvane::testing::XSession::toolsPresent(&missing_)) {                                                    \
+            if (qEnvironmentVariableIsSet("CI"))                                                                       \
+                QFAIL(qPrintable(missing_));                                                                           \
+            QSKIP(qPrintable(missing_));                                                                               \
+        }                                                                                                              \
+    } while (false)
+
 namespace sorvane::testing {
 
 class XSession {
