@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 namespace sorvane::testing {
@@ -20,10 +21,14 @@ struct FormFixture {
     FakeServices services;
     std::unique_ptr<Form1> form;
 
-    explicit FormFixture(const QString &arguments = {})
+    // `prepare` scripts the services before start-up (answers to what
+    // start-up asks).
+    explicit FormFixture(const QString &arguments = {}, const std::function<void(FakeServices &)> &prepare = {})
     {
         registerFontSubstitutions();
         services.arguments = arguments;
+        if (prepare)
+            prepare(services);
         form = std::make_unique<Form1>(services);
         form->startUp();
         form->show();

@@ -46,4 +46,24 @@ QString saveFailureMessage(const QString &path, const AlbumFileError &error)
            reason(error);
 }
 
+QString albumInUseText(const LockOwner &owner)
+{
+    return QStringLiteral("この写真帳は%1さん（%2）が開いています。").arg(owner.user, owner.host);
+}
+
+QStringList albumInUseChoices()
+{
+    return {QStringLiteral("読み取り専用で開く"), QStringLiteral("それでも開く"), QStringLiteral("キャンセル")};
+}
+
+QString readOnlySaveMessage()
+{
+    return QStringLiteral("この写真帳は読み取り専用で開いています。別の名前で保存してください。");
+}
+
+QString saveOntoAlbumInUseMessage(const LockOwner &owner)
+{
+    return albumInUseText(owner) + kCrLf + QStringLiteral("上書きできません。別の名前で保存してください。");
+}
+
 } // namespace sorvane

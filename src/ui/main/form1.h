@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/album_lock.h"
 #include "model/album_document.h"
 #include "platform/services.h"
 #include "print/album_print.h"
@@ -105,6 +106,11 @@ public:
     bool isSaved() const { return document_.isSaved(); }
     const QString &albumPath() const { return albumPath_; }
     bool commandLineOpenPending() const { return commandLineOpen_; }
+    // The lock of the album in hand (none for a new album, one opened
+    // read-only or despite another's lock, or one in a folder that takes no
+    // lock), and the file a Save may not write: the album opened read-only.
+    const AlbumLock &albumLock() const { return lock_; }
+    const QString &readOnlyFile() const { return readOnlyFile_; }
     // The dialogs, made on first use.
     CoverDialog *coverDialog();
     OptionsDialog *optionsDialog();
@@ -173,6 +179,8 @@ private:
     void showAlbumFull();
     void placePhoto(int slot, const QString &path, const QImage &picture, const QString &stepName);
     CoverData freshCoverNow();
+    // The album in hand now has `lock` (held or not), opened for writing.
+    void adoptLock(AlbumLock lock);
     void showCoverDialog(bool marksChanged);
     void updateNumberLabelsFromPageBox();
     void afterPageRelease();
@@ -193,6 +201,11 @@ private:
     bool refreshing_ = false;
     // The file named on the command line: Save proposes it.
     QString albumPath_;
+    // See albumLock(). openedDespiteLock_ is the file the user chose to open
+    // and save although another Sorvane holds it.
+    AlbumLock lock_;
+    QString readOnlyFile_;
+    QString openedDespiteLock_;
     // The photo path each slot's picture was loaded for.
     std::array<QString, kSlots> shownPhoto_;
 

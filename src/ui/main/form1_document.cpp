@@ -1,5 +1,15 @@
 // The album's life in the main window: New, Open, Save, Exit, and the cover
 // and options dialogs that hold part of the album's state.
+//
+// The album in hand holds the lock of its file (io/album_lock.h) while it is
+// open, so that a second Sorvane opening it asks first. Its answers:
+// - 読み取り専用で開く: the album opens without a lock and a Save onto that
+//   file is refused; saved under another name it belongs to the new file.
+// - それでも開く: the album opens without a lock and may be saved. The other
+//   holder's lock is left alone: that Sorvane is alive and still has the
+//   album, and it removes its lock itself when it lets go of the album. Each
+//   save onto the file tries again to take the lock, so the album gets its
+//   lock back once the other holder has gone.
 #include "io/album_file.h"
 #include "io/fresh_cover.h"
 #include "io/settings_files.h"
@@ -18,6 +28,12 @@ namespace {
 const QString kAlbumFilter =
     QStringLiteral("すべてのファイル (*.*)|*.*|") + QStringLiteral("SORVANE ファイル (*.svd)|*.svd");
 constexpr int kAlbumFilterIndex = 2;
+
+// Whether two paths name one album (they share one lock file).
+bool sameAlbum(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && !b.isEmpty() && lockFilePath(a) == lockFilePath(b);
+}
 
 FileDialogRequest albumDialog(const QString &initialFileName, bool save)
 {
@@ -94,6 +110,7 @@ void Form1::New()
     pageBox_->setText(QStringLiteral("1"));
     startupComplete_ = true;
     document_.startNew(freshCoverNow());
+    adoptLock({});
     pageSpinner_->setValue(1);
     updateSlotNames();
     if (listWindow_)
@@ -112,12 +129,33 @@ void Form1::Open()
         if (source.isEmpty())
             return; // cancelled: the album in hand stays as it is
     }
+    // The lock is taken before the file is read: nobody can start on the
+    // album between our look at it and our reading it.
+    AlbumLock lock;
+    LockChoice choice = CancelOpen; // no question
+    if (!lock_.holds(source) && lock.take(source) == AlbumLock::Result::HeldByOther) {
+        ChoiceRequest question;
+        question.text = albumInUseText(lock.owner());
+        question.choices = albumInUseChoices();
+        question.defaultChoice = OpenReadOnly;
+        question.escapeChoice = CancelOpen;
+        choice = LockChoice(services_.askChoice(question));
+        if (choice != OpenReadOnly && choice != OpenAnyway)
+            return; // the album in hand and its lock stay as they are
+    }
     AlbumReadResult read = readAlbumFile(source);
     if (read.error.isError()) {
         message(openFailureMessage(source, read.error));
-        return;
+        return; // a lock taken above goes with `lock`
     }
     document_.replace(std::move(read.album), source);
+    if (lock_.holds(source))
+        lock = std::move(lock_); // the album it already held, opened again
+    adoptLock(std::move(lock));
+    if (choice == OpenReadOnly)
+        readOnlyFile_ = source;
+    else if (choice == OpenAnyway)
+        openedDespiteLock_ = source;
     pageSpinner_->setValue(1);
     updatePagePosition();
     ShowPage();
@@ -129,12 +167,39 @@ void Form1::Save()
     const QString destination = services_.saveFileName(albumDialog(albumPath_, true));
     if (destination.isEmpty())
         return;
+    if (sameAlbum(destination, readOnlyFile_)) {
+        message(readOnlySaveMessage());
+        return;
+    }
+    // A file another Sorvane has open is written only when the user opened
+    // it despite that; otherwise its lock comes before the writing.
+    AlbumLock lock;
+    const bool lockedAlready = lock_.holds(destination);
+    if (!lockedAlready && lock.take(destination) == AlbumLock::Result::HeldByOther &&
+        !sameAlbum(destination, openedDespiteLock_)) {
+        message(saveOntoAlbumInUseMessage(lock.owner()));
+        return;
+    }
     const AlbumFileError error = writeAlbumFile(destination, document_);
     if (error.isError()) {
         message(saveFailureMessage(destination, error));
-        return;
+        return; // a lock taken above goes with `lock`; the album keeps its own
     }
     document_.markSaved(destination);
+    if (lockedAlready)
+        return;
+    // The album now belongs to the file written (read-only no more).
+    const bool despite = !lock.isHeld() && sameAlbum(destination, openedDespiteLock_);
+    adoptLock(std::move(lock));
+    if (despite)
+        openedDespiteLock_ = destination;
+}
+
+void Form1::adoptLock(AlbumLock lock)
+{
+    lock_ = std::move(lock); // gives back the lock of the album before
+    readOnlyFile_.clear();
+    openedDespiteLock_.clear();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -157,6 +222,7 @@ void Form1::closeEvent(QCloseEvent *event)
         printDialog_->hide();
     if (optionsDialog_)
         optionsDialog_->close();
+    adoptLock({});
     // The default printer is left as it was when the program started.
     services_.setDefaultPrinter(session_.startupPrinter());
     event->accept();
