@@ -66,6 +66,7 @@ bool RecoveryCopyWriter::write(const CoverData &cover, const AlbumTable &table, 
     QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QJsonObject info;
     info[QStringLiteral("album")] = originalPath;
+    info[QStringLiteral("albumState")] = originalState_;
     info[QStringLiteral("changed")] = changedAt.toUTC().toString(Qt::ISODateWithMs);
     info[QStringLiteral("host")] = thisHostName();
     info[QStringLiteral("pid")] = QCoreApplication::applicationPid();
@@ -105,12 +106,15 @@ QList<RecoveryCopy> leftBehindCopies(const QString &folder)
         RecoveryCopy copy;
         copy.albumFile = dir.filePath(file.completeBaseName() + kAlbumSuffix);
         copy.originalPath = info.value(QStringLiteral("album")).toString();
+        copy.originalState = info.value(QStringLiteral("albumState")).toString();
         copy.changedAt = QDateTime::fromString(info.value(QStringLiteral("changed")).toString(), Qt::ISODateWithMs);
         copy.host = info.value(QStringLiteral("host")).toString();
         copy.pid = qint64(info.value(QStringLiteral("pid")).toDouble());
         if (!copy.changedAt.isValid() || !QFileInfo(copy.albumFile).isFile())
             continue;
-        if (copy.host == host && isSorvaneRunning(copy.pid))
+        // A copy naming this very process was left by an earlier one that
+        // had the same number (before a restart): nothing here wrote it yet.
+        if (copy.host == host && copy.pid != QCoreApplication::applicationPid() && isSorvaneRunning(copy.pid))
             continue;
         copies.append(copy);
     }

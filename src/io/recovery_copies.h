@@ -23,6 +23,7 @@ QString recoveryDirectory(const QString &stateDir);
 struct RecoveryCopy {
     QString albumFile;    // the copy's album file
     QString originalPath; // the album's own file; "" for an album never saved
+    QString originalState; // fileState() of that file when last read or saved
     QDateTime changedAt;  // the last change, UTC
     QString host;
     qint64 pid = 0;
@@ -37,6 +38,10 @@ public:
     // memory is not affected).
     bool write(const CoverData &cover, const AlbumTable &table, const QString &originalPath, const QDateTime &changedAt,
                QString *error = nullptr);
+    // fileState() of the album's own file as last read or saved, written
+    // with the next copy: a restored album can then tell whether someone
+    // changed the file meanwhile.
+    void setOriginalState(const QString &state) { originalState_ = state; }
     // Removes the copy, when there is one.
     void remove();
     bool exists() const { return written_; }
@@ -45,6 +50,7 @@ public:
 private:
     QString folder_;
     QString id_;
+    QString originalState_;
     bool written_ = false;
 };
 

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 namespace sorvane::testing {
@@ -23,12 +24,16 @@ struct FormFixture {
     std::unique_ptr<Form1> form;
 
     // stateDir: the user's state folder (recovery copies, versions); a
-    // fresh temporary one when empty.
-    explicit FormFixture(const QString &arguments = {}, const QString &stateDir = {})
+    // fresh temporary one when empty. `prepare` scripts the services before
+    // start-up (answers to what start-up asks).
+    explicit FormFixture(const QString &arguments = {}, const QString &stateDir = {},
+                         const std::function<void(FakeServices &)> &prepare = {})
     {
         registerFontSubstitutions();
         services.arguments = arguments;
         services.stateDir = stateDir.isEmpty() ? stateFolder.path() : stateDir;
+        if (prepare)
+            prepare(services);
         form = std::make_unique<Form1>(services);
         form->startUp();
         form->show();

@@ -205,7 +205,9 @@ private slots:
         QCOMPARE(fileBytes(kept[0]), before);
         QCOMPARE(fileBytes(path), serializeAlbum(cover(), f.album().table()));
         QCOMPARE(f.title(1), QStringLiteral("t1after"));
-        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::Files | QDir::Hidden), QStringList{"site.svd"});
+        // Beside the album: only the album and the lock of the open album.
+        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({".site.svd.sorvane-lock", "site.svd"}));
 
         f.services.stateDir = path + QStringLiteral("/state"); // under a file: cannot be made
         FormFixture::commit(f.form->titleBox(0), QStringLiteral("again"));

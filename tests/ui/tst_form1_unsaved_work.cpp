@@ -4,6 +4,8 @@
 // offers.
 #include "form_fixture.h"
 #include "io/album_file.h"
+#include "io/album_lock.h"
+#include "io/file_state.h"
 #include "io/recovery_copies.h"
 
 #include <QCloseEvent>
@@ -287,6 +289,62 @@ private slots:
         form.Save();
         QCOMPARE(readAlbumFile(original).album.table, lost.table);
         QVERIFY(filesIn(folder).isEmpty());
+    }
+
+    // A restored album is open on its file again: it takes the file's lock
+    // (asking when another Sorvane has it), and knows the file as it was
+    // when last read, so that a change made by someone since is asked about.
+    void restoredAlbumTakesItsLockAndNoticesChanges()
+    {
+        QTemporaryDir state;
+        const QString folder = recoveryDirectory(state.path());
+        const QString original = writeAlbum(dir.filePath("shared.svd"), {"as read"});
+        AlbumContents lost;
+        lost.table.setText(1, AlbumTable::Title, QStringLiteral("mine"));
+        const auto leaveCopy = [&] {
+            RecoveryCopyWriter copy(folder);
+            copy.setOriginalState(fileState(original));
+            QVERIFY(copy.write(lost.cover, lost.table, original, QDateTime::currentDateTimeUtc()));
+        };
+
+        // A colleague has it open: asked, and read-only refuses Save onto it.
+        leaveCopy();
+        const QByteArray theirLock = lockFileText(
+            LockOwner{QStringLiteral("tanaka"), QStringLiteral("office-pc"), 4711, QDateTime::currentDateTimeUtc()});
+        {
+            QFile lockFile(lockFilePath(original));
+            QVERIFY(lockFile.open(QIODevice::WriteOnly));
+            lockFile.write(theirLock);
+        }
+        {
+            FormFixture f({}, state.path(), [](FakeServices &s) { s.choiceAnswers << 0 << 0; });
+            QCOMPARE(f.services.choiceRequests.size(), 2);
+            QVERIFY(f.services.choiceRequests[1].text.contains(QStringLiteral("tanakaさん（office-pc）")));
+            QCOMPARE(f.title(1), QStringLiteral("mine"));
+            f.services.fileAnswers.enqueue(original);
+            f.form->Save();
+            QCOMPARE(f.services.takeMessageTexts(),
+                     QStringList{"この写真帳は読み取り専用で開いています。別の名前で保存してください。"});
+            QCOMPARE(fileBytes(lockFilePath(original)), theirLock);
+            QVERIFY(f.form->recovery().writer().exists()); // the work is still kept
+            f.form->recovery().discard();
+        }
+        QVERIFY(QFile::remove(lockFilePath(original)));
+
+        // Nobody has it: restored with the lock; the file changed since the
+        // copy's album was read from it, so Save asks, and No keeps it.
+        leaveCopy();
+        writeAlbum(original, {"saved by someone else", "t2"});
+        FormFixture f({}, state.path(), [](FakeServices &s) { s.choiceAnswers << 0; });
+        QVERIFY(f.form->albumLock().holds(original));
+        const QByteArray theirs = fileBytes(original);
+        f.services.messageAnswers.enqueue(MessageResult::No);
+        f.services.fileAnswers.enqueue(original);
+        f.form->Save();
+        QCOMPARE(f.services.takeMessageTexts(),
+                 QStringList{"shared.svdは開いた後にほかで変更されています。上書きしますか？"});
+        QCOMPARE(fileBytes(original), theirs);
+        QVERIFY(!f.form->isSaved());
     }
 };
 

@@ -56,4 +56,24 @@ QString versionNotKeptMessage(const QString &path, const QString &reason)
            kCrLf + path + kCrLf + kCrLf + reason;
 }
 
+QString albumInUseText(const LockOwner &owner)
+{
+    return QStringLiteral("この写真帳は%1さん（%2）が開いています。").arg(owner.user, owner.host);
+}
+
+QStringList albumInUseChoices()
+{
+    return {QStringLiteral("読み取り専用で開く"), QStringLiteral("それでも開く"), QStringLiteral("キャンセル")};
+}
+
+QString readOnlySaveMessage()
+{
+    return QStringLiteral("この写真帳は読み取り専用で開いています。別の名前で保存してください。");
+}
+
+QString saveOntoAlbumInUseMessage(const LockOwner &owner)
+{
+    return albumInUseText(owner) + kCrLf + QStringLiteral("上書きできません。別の名前で保存してください。");
+}
+
 } // namespace sorvane

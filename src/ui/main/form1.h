@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/album_lock.h"
+#include "ui/main/album_messages.h"
 #include "model/album_document.h"
 #include "platform/services.h"
 #include "print/album_print.h"
@@ -115,6 +117,11 @@ public:
     bool isSaved() const { return document_.isSaved(); }
     const QString &albumPath() const { return albumPath_; }
     bool commandLineOpenPending() const { return commandLineOpen_; }
+    // The lock of the album in hand (none for a new album, one opened
+    // read-only or despite another's lock, or one in a folder that takes no
+    // lock), and the file a Save may not write: the album opened read-only.
+    const AlbumLock &albumLock() const { return lock_; }
+    const QString &readOnlyFile() const { return readOnlyFile_; }
     // The dialogs, made on first use.
     CoverDialog *coverDialog();
     OptionsDialog *optionsDialog();
@@ -189,6 +196,14 @@ private:
     // Whether the album's file changed on disk since it was read or saved.
     bool fileChangedSinceRead(const QString &path) const;
     void noteFileState();
+    // The album in hand now has `lock` (held or not), opened for writing.
+    void adoptLock(AlbumLock lock);
+    // Takes the lock of `path` into *lock; when another Sorvane holds it,
+    // asks what to do. False when the user cancelled.
+    bool askForLock(const QString &path, AlbumLock *lock, LockChoice *choice);
+    // The album in hand now comes from `path`, with the lock and answer of
+    // askForLock().
+    void holdAlbum(const QString &path, AlbumLock lock, LockChoice choice);
     void showCoverDialog(bool marksChanged);
     void updateNumberLabelsFromPageBox();
     void afterPageRelease();
@@ -213,6 +228,11 @@ private:
     // The album file as it was when read or last saved (size, modification
     // time, inode), to notice a change made meanwhile by someone else.
     QString diskState_;
+    // See albumLock(). openedDespiteLock_ is the file the user chose to open
+    // and save although another Sorvane holds it.
+    AlbumLock lock_;
+    QString readOnlyFile_;
+    QString openedDespiteLock_;
     // The photo path each slot's picture was loaded for.
     std::array<QString, kSlots> shownPhoto_;
 

@@ -1,7 +1,18 @@
 // The album's life in the main window: New, Open, Save, Exit, and the cover
 // and options dialogs that hold part of the album's state.
+//
+// The album in hand holds the lock of its file (io/album_lock.h) while it is
+// open, so that a second Sorvane opening it asks first. Its answers:
+// - 読み取り専用で開く: the album opens without a lock and a Save onto that
+//   file is refused; saved under another name it belongs to the new file.
+// - それでも開く: the album opens without a lock and may be saved. The other
+//   holder's lock is left alone: that Sorvane is alive and still has the
+//   album, and it removes its lock itself when it lets go of the album. Each
+//   save onto the file tries again to take the lock, so the album gets its
+//   lock back once the other holder has gone.
 #include "io/album_file.h"
 #include "io/album_versions.h"
+#include "io/file_state.h"
 #include "io/fresh_cover.h"
 #include "io/settings_files.h"
 #include "ui/main/album_messages.h"
@@ -24,6 +35,12 @@ namespace {
 const QString kAlbumFilter =
     QStringLiteral("すべてのファイル (*.*)|*.*|") + QStringLiteral("SORVANE ファイル (*.svd)|*.svd");
 constexpr int kAlbumFilterIndex = 2;
+
+// Whether two paths name one album (they share one lock file).
+bool sameAlbum(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && !b.isEmpty() && lockFilePath(a) == lockFilePath(b);
+}
 
 FileDialogRequest albumDialog(const QString &initialFileName, bool save)
 {
@@ -90,8 +107,9 @@ bool Form1::mayDiscardChanges()
 {
     if (document_.isSaved())
         return true;
-    MessageRequest question{QStringLiteral("保存されていない変更があります。破棄して続けますか？"),
-                            MessageButtons::YesNo};
+    MessageRequest question;
+    question.text = QStringLiteral("保存されていない変更があります。破棄して続けますか？");
+    question.buttons = MessageButtons::YesNo;
     question.defaultNo = true;
     return services_.showMessage(question) == MessageResult::Yes;
 }
@@ -112,6 +130,7 @@ void Form1::New()
     pageBox_->setText(QStringLiteral("1"));
     startupComplete_ = true;
     document_.startNew(freshCoverNow());
+    adoptLock({});
     pageSpinner_->setValue(1);
     updateSlotNames();
     if (listWindow_)
@@ -146,14 +165,21 @@ void Form1::openAlbum(const FileDialogRequest &dialog)
         if (source.isEmpty())
             return; // cancelled: the album in hand stays as it is
     }
+    // The lock is taken before the file is read: nobody can start on the
+    // album between our look at it and our reading it.
+    AlbumLock lock;
+    LockChoice choice = CancelOpen;
+    if (!askForLock(source, &lock, &choice))
+        return; // the album in hand and its lock stay as they are
     AlbumReadResult read = readAlbumFile(source);
     if (read.error.isError()) {
         message(openFailureMessage(source, read.error));
-        return;
+        return; // a lock taken above goes with `lock`
     }
     // Temporary files of saves that were killed are of no use to anyone.
     removeStaleSaveFiles(source);
     document_.replace(std::move(read.album), source);
+    holdAlbum(source, std::move(lock), choice);
     noteFileState();
     pageSpinner_->setValue(1);
     updatePagePosition();
@@ -161,17 +187,56 @@ void Form1::openAlbum(const FileDialogRequest &dialog)
     titleBoxes_[0]->setFocus();
 }
 
+bool Form1::askForLock(const QString &path, AlbumLock *lock, LockChoice *choice)
+{
+    *choice = CancelOpen; // no question asked
+    if (lock_.holds(path) || lock->take(path) != AlbumLock::Result::HeldByOther)
+        return true;
+    ChoiceRequest question;
+    question.text = albumInUseText(lock->owner());
+    question.choices = albumInUseChoices();
+    question.defaultChoice = OpenReadOnly;
+    question.escapeChoice = CancelOpen;
+    *choice = LockChoice(services_.askChoice(question));
+    return *choice == OpenReadOnly || *choice == OpenAnyway;
+}
+
+void Form1::holdAlbum(const QString &path, AlbumLock lock, LockChoice choice)
+{
+    if (lock_.holds(path))
+        lock = std::move(lock_); // the album it already held, opened again
+    adoptLock(std::move(lock));
+    if (choice == OpenReadOnly)
+        readOnlyFile_ = path;
+    else if (choice == OpenAnyway)
+        openedDespiteLock_ = path;
+}
+
 void Form1::Save()
 {
     const QString destination = services_.saveFileName(albumDialog(albumPath_, true));
     if (destination.isEmpty())
         return;
+    if (sameAlbum(destination, readOnlyFile_)) {
+        message(readOnlySaveMessage());
+        return;
+    }
+    // A file another Sorvane has open is written only when the user opened
+    // it despite that; otherwise its lock comes before the writing.
+    AlbumLock lock;
+    const bool lockedAlready = lock_.holds(destination);
+    if (!lockedAlready && lock.take(destination) == AlbumLock::Result::HeldByOther &&
+        !sameAlbum(destination, openedDespiteLock_)) {
+        message(saveOntoAlbumInUseMessage(lock.owner()));
+        return;
+    }
     // Someone else changed the file since this album was read from it (or
     // last saved to it): their work would go.
     if (fileChangedSinceRead(destination)) {
-        MessageRequest question{QFileInfo(destination).fileName() +
-                                    QStringLiteral("は開いた後にほかで変更されています。上書きしますか？"),
-                                MessageButtons::YesNo};
+        MessageRequest question;
+        question.text = QFileInfo(destination).fileName() +
+                        QStringLiteral("は開いた後にほかで変更されています。上書きしますか？");
+        question.buttons = MessageButtons::YesNo;
         question.defaultNo = true;
         if (services_.showMessage(question) != MessageResult::Yes)
             return;
@@ -187,37 +252,32 @@ void Form1::Save()
         writeAlbumFile(destination, document_, kept ? InPlaceWrite::Allowed : InPlaceWrite::Refused);
     if (error.isError()) {
         message(saveFailureMessage(destination, error));
-        return;
+        return; // a lock taken above goes with `lock`; the album keeps its own
     }
     document_.markSaved(destination);
     noteFileState();
     if (!kept)
         message(versionNotKeptMessage(destination, versionError));
+    if (lockedAlready)
+        return;
+    // The album now belongs to the file written (read-only no more).
+    const bool despite = !lock.isHeld() && sameAlbum(destination, openedDespiteLock_);
+    adoptLock(std::move(lock));
+    if (despite)
+        openedDespiteLock_ = destination;
 }
 
-namespace {
-
-// What tells a changed file from the one read: its size, modification
-// time (to the nanosecond where the file system keeps it) and inode (a file
-// replaced by another program's save). "" for no file.
-QString fileState(const QString &path)
+void Form1::adoptLock(AlbumLock lock)
 {
-    struct stat info;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return QStringLiteral("%1 %2 %3.%4 %5")
-        .arg(quint64(info.st_dev))
-        .arg(quint64(info.st_ino))
-        .arg(qint64(info.st_mtim.tv_sec))
-        .arg(qint64(info.st_mtim.tv_nsec))
-        .arg(qint64(info.st_size));
+    lock_ = std::move(lock); // gives back the lock of the album before
+    readOnlyFile_.clear();
+    openedDespiteLock_.clear();
 }
-
-} // namespace
 
 void Form1::noteFileState()
 {
     diskState_ = fileState(document_.filePath());
+    recovery_->setOriginalState(diskState_);
 }
 
 bool Form1::fileChangedSinceRead(const QString &path) const
@@ -251,6 +311,7 @@ void Form1::closeEvent(QCloseEvent *event)
         printDialog_->hide();
     if (optionsDialog_)
         optionsDialog_->close();
+    adoptLock({});
     // The default printer is left as it was when the program started.
     services_.setDefaultPrinter(session_.startupPrinter());
     // Closed with the user's consent: the changes are given up.

@@ -1,5 +1,6 @@
 // Work left behind by a run that ended without saving: offered at start-up.
 #include "io/recovery_copies.h"
+#include "ui/main/album_messages.h"
 #include "text/line_breaks.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
@@ -30,17 +31,23 @@ bool Form1::offerRecoveryCopies()
     if (state.isEmpty())
         return false;
     for (const RecoveryCopy &copy : leftBehindCopies(recoveryDirectory(state))) {
-        const int answer = services_.askChoice(
-            ChoiceRequest{recoveryQuestion(copy),
-                          {QStringLiteral("復元する"), QStringLiteral("破棄する"), QStringLiteral("後で")},
-                          Restore,
-                          Later});
+        ChoiceRequest question;
+        question.text = recoveryQuestion(copy);
+        question.choices = {QStringLiteral("復元する"), QStringLiteral("破棄する"), QStringLiteral("後で")};
+        question.defaultChoice = Restore;
+        question.escapeChoice = Later;
+        const int answer = services_.askChoice(question);
         if (answer == Discard) {
             discardRecoveryCopy(copy);
             continue;
         }
         if (answer != Restore)
             continue;
+        // Restored, the album is open on its file again, with its lock.
+        AlbumLock lock;
+        LockChoice choice = CancelOpen;
+        if (!copy.originalPath.isEmpty() && !askForLock(copy.originalPath, &lock, &choice))
+            continue; // kept for later, like 後で
         AlbumContents album;
         QString error;
         if (!readRecoveryCopy(copy, &album, &error)) {
@@ -52,6 +59,12 @@ bool Form1::offerRecoveryCopies()
         document_.replace(std::move(album), copy.originalPath);
         document_.markChanged();
         albumPath_ = copy.originalPath;
+        if (!copy.originalPath.isEmpty())
+            holdAlbum(copy.originalPath, std::move(lock), choice);
+        // The file as it was when this album was last read or saved from
+        // it: a change made meanwhile is asked about before Save.
+        diskState_ = copy.originalState;
+        recovery_->setOriginalState(diskState_);
         pageSpinner_->setValue(1);
         updatePagePosition();
         ShowPage();

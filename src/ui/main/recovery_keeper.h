@@ -27,6 +27,8 @@ public:
     void flush();
     // The album is closed and its changes given up: no copy stays.
     void discard();
+    // See RecoveryCopyWriter::setOriginalState.
+    void setOriginalState(const QString &state) { writer_.setOriginalState(state); }
 
     const RecoveryCopyWriter &writer() const { return writer_; }
 
