@@ -21,10 +21,10 @@ namespace sorvane {
 QString recoveryDirectory(const QString &stateDir);
 
 struct RecoveryCopy {
-    QString albumFile;    // the copy's album file
-    QString originalPath; // the album's own file; "" for an album never saved
+    QString albumFile;     // the copy's album file
+    QString originalPath;  // the album's own file; "" for an album never saved
     QString originalState; // fileState() of that file when last read or saved
-    QDateTime changedAt;  // the last change, UTC
+    QDateTime changedAt;   // the last change, UTC
     QString host;
     qint64 pid = 0;
 };

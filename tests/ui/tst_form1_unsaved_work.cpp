@@ -7,6 +7,7 @@
 #include "io/album_lock.h"
 #include "io/file_state.h"
 #include "io/recovery_copies.h"
+#include "ui/main/recovery_keeper.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -173,6 +174,10 @@ private slots:
             FormFixture f({}, state.path());
             f.services.fileAnswers.enqueue(album);
             f.form->Open();
+            // Just opened, the album is flagged unsaved (its boxes were
+            // refilled) but holds no work: no copy, even after the delay.
+            QVERIFY(!f.form->isSaved());
+            QTest::qWait(RecoveryKeeper::kDelayMs + 300);
             QVERIFY(filesIn(folder).isEmpty());
             retype(f.form->titleBox(1), QStringLiteral("typed"));
             // Written by the timer, without anything else happening.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "io/album_lock.h"
-#include "ui/main/album_messages.h"
 #include "model/album_document.h"
 #include "platform/services.h"
 #include "print/album_print.h"
@@ -11,6 +10,7 @@
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/print_dialog.h"
 #include "ui/dialogs/zoom_view.h"
+#include "ui/main/album_messages.h"
 #include "ui/main/recovery_keeper.h"
 
 #include <QMainWindow>

@@ -148,7 +148,7 @@ void Form1::openPreviousVersion()
     FileDialogRequest dialog = albumDialog({}, false);
     const QString state = services_.stateDirectory();
     if (!state.isEmpty())
-        dialog.initialDirectory = QDir(state).filePath(QStringLiteral("versions"));
+        dialog.initialDirectory = albumVersionsDirectory(state);
     openAlbum(dialog);
 }
 
@@ -234,8 +234,8 @@ void Form1::Save()
     // last saved to it): their work would go.
     if (fileChangedSinceRead(destination)) {
         MessageRequest question;
-        question.text = QFileInfo(destination).fileName() +
-                        QStringLiteral("は開いた後にほかで変更されています。上書きしますか？");
+        question.text =
+            QFileInfo(destination).fileName() + QStringLiteral("は開いた後にほかで変更されています。上書きしますか？");
         question.buttons = MessageButtons::YesNo;
         question.defaultNo = true;
         if (services_.showMessage(question) != MessageResult::Yes)

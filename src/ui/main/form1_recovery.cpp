@@ -1,7 +1,7 @@
 // Work left behind by a run that ended without saving: offered at start-up.
 #include "io/recovery_copies.h"
-#include "ui/main/album_messages.h"
 #include "text/line_breaks.h"
+#include "ui/main/album_messages.h"
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
 

@@ -13,11 +13,12 @@ RecoveryKeeper::RecoveryKeeper(AlbumDocument &document, const QString &folder, Q
     connect(&document_, &AlbumDocument::rowsRemoved, this, &RecoveryKeeper::changed);
     connect(&document_, &AlbumDocument::pageCountChanged, this, &RecoveryKeeper::changed);
     connect(&document_, &AlbumDocument::coverChanged, this, &RecoveryKeeper::changed);
+    // Only a change of content calls for a copy: the saved flag also drops
+    // when boxes are merely refilled with what the album holds, and an
+    // album just opened is no work to lose.
     connect(&document_, &AlbumDocument::savedChanged, this, [this](bool saved) {
         if (saved)
             discard();
-        else
-            changed();
     });
     // New or Open: the album the copy was of is gone.
     connect(&document_, &AlbumDocument::albumReplaced, this, &RecoveryKeeper::discard);
