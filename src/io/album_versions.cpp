@@ -23,9 +23,25 @@ QFileInfo albumFile(const QString &albumPath)
     return QFileInfo(resolved.isEmpty() ? QFileInfo(albumPath).absoluteFilePath() : resolved);
 }
 
+// File names take at most 255 bytes; a version's name adds the hash, the
+// time, a number and ".svd" (43 bytes at most) to the album's name, which is
+// shortened to fit (the hash still tells albums apart).
+constexpr qsizetype kMaxNameBytes = 255 - 43;
+
+QString fittingName(QString name)
+{
+    while (name.toUtf8().size() > kMaxNameBytes) {
+        name.chop(1);
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1); // never half a character
+    }
+    return name;
+}
+
 QString versionPrefix(const QFileInfo &album)
 {
-    return album.completeBaseName() + QLatin1Char('.') + albumPathHash(album.absoluteFilePath()) + QLatin1Char('.');
+    return fittingName(album.completeBaseName()) + QLatin1Char('.') + albumPathHash(album.absoluteFilePath()) +
+           QLatin1Char('.');
 }
 
 struct Version {

@@ -6,6 +6,7 @@
 #include "form_fixture.h"
 #include "io/album_file.h"
 #include "io/album_lock.h"
+#include "io/album_versions.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -140,6 +141,39 @@ private slots:
         f.services.messageAnswers.enqueue(MessageResult::Yes);
         QVERIFY(tryClose(*f.form));
         QVERIFY(!QFile::exists(lockFilePath(a)));
+    }
+
+    // Where no lock can be made, the album opens without one and without a
+    // word. Here the lock's name would be longer than the file system takes
+    // (the album's own name just fits); the save's temporary file cannot be
+    // made either, so Save rewrites the file in place after keeping the
+    // previous version.
+    void albumWithoutAPossibleLockOpensSilently()
+    {
+        const QString album = dir.filePath(QString(80, u'写') + QStringLiteral(".svd")); // 244 bytes
+        AlbumTable table;
+        table.clear();
+        table.appendEntry(QStringLiteral(" 1"), QStringLiteral("long"), {}, {});
+        {
+            QFile file(album); // written directly: no temporary file fits beside it
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(serializeAlbum(CoverData(), table));
+        }
+        FormFixture f(QStringLiteral("\"%1\"").arg(album));
+        QCOMPARE(f.form->titleBox(0)->text(), QStringLiteral("long"));
+        QVERIFY(f.services.choiceRequests.isEmpty());
+        QVERIFY(f.services.messages.isEmpty());
+        QVERIFY(!f.form->albumLock().isHeld());
+        FormFixture::commit(f.form->titleBox(0), QStringLiteral("er"));
+        f.services.fileAnswers.enqueue(album);
+        f.form->Save();
+        QVERIFY(f.services.messages.isEmpty());
+        QVERIFY(f.form->isSaved());
+        QCOMPARE(readAlbumFile(album).album.table.text(1, AlbumTable::Title), QStringLiteral("longer"));
+        // The version kept has a shortened name.
+        const QStringList kept = albumVersions(album, albumVersionsDirectory(f.services.stateDir));
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readAlbumFile(kept[0]).album.table.text(1, AlbumTable::Title), QStringLiteral("long"));
     }
 
     void questionAndItsAnswers_data()
