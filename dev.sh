@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ git qt6-base-dev libwmf-dev libbenchmark-dev clang-format
   fonts-ipafont-gothic fonts-ipafont-mincho adwaita-icon-theme poppler-utils libcups2-dev
-  qt6-translations-l10n libxcb1-dev libjpeg62-turbo-dev)
+  qt6-translations-l10n libxcb1-dev libjpeg62-turbo-dev libexiv2-dev pkg-config)
 # Only the tests need these: a private CUPS scheduler that real print jobs go
 # to, and an X server with a window manager for the real editor's windows.
 test_packages=(cups-daemon cups-client xvfb openbox xdotool x11-utils)
