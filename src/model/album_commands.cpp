@@ -1,5 +1,6 @@
 #include "model/album_commands.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace sorvane {
@@ -93,6 +94,39 @@ void InsertEntryCommand::undo()
     rotate(row_, rowCount(), false);
     announceRows(row_, rowCount());
     if (appendsPage_)
+        shrinkByPage();
+}
+
+ImportPhotosCommand::ImportPhotosCommand(AlbumDocument &document, EditPlace place, int row, QStringList paths,
+                                         int lastUsed, int pagesAdded)
+    : AlbumCommand(document, QStringLiteral("写真の一括取り込み"), place), row_(row), paths_(std::move(paths)),
+      lastUsed_(lastUsed), pagesAdded_(pagesAdded)
+{
+}
+
+void ImportPhotosCommand::redo()
+{
+    for (int p = 0; p < pagesAdded_; ++p)
+        growByPage();
+    const int n = int(paths_.size());
+    // From the end: each row moved to is empty (beyond the last used row,
+    // or already moved on itself).
+    for (int r = lastUsed_; r >= row_; --r)
+        row(r + n).swapContent(row(r));
+    for (int i = 0; i < n; ++i)
+        row(row_ + i).photoPath = paths_[i];
+    announceRows(row_, std::max(lastUsed_ + n, row_ + n - 1));
+}
+
+void ImportPhotosCommand::undo()
+{
+    const int n = int(paths_.size());
+    for (int i = 0; i < n; ++i)
+        row(row_ + i).photoPath.clear();
+    for (int r = row_; r <= lastUsed_; ++r)
+        row(r).swapContent(row(r + n));
+    announceRows(row_, std::max(lastUsed_ + n, row_ + n - 1));
+    for (int p = 0; p < pagesAdded_; ++p)
         shrinkByPage();
 }
 

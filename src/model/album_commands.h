@@ -92,6 +92,26 @@ private:
     PhotoEntry removed_;
 };
 
+// Photos placed into consecutive new entries from `row` on: what the rows
+// from there held moves back (numbers stay with their rows), pages are
+// appended as needed, so that nothing is overwritten and the last entry
+// stays empty.
+class ImportPhotosCommand : public AlbumCommand {
+public:
+    // lastUsed: the last row that holds something (0 for none); pagesAdded:
+    // how many pages the import appends.
+    ImportPhotosCommand(AlbumDocument &document, EditPlace place, int row, QStringList paths, int lastUsed,
+                        int pagesAdded);
+    void redo() override;
+    void undo() override;
+
+private:
+    int row_;
+    QStringList paths_;
+    int lastUsed_;
+    int pagesAdded_;
+};
+
 class CoverCommand : public AlbumCommand {
 public:
     CoverCommand(AlbumDocument &document, CoverData before, CoverData after);

@@ -147,6 +147,31 @@ bool AlbumDocument::insertEntry(int row, EditPlace place)
     return true;
 }
 
+bool AlbumDocument::importPhotos(int row, const QStringList &paths, EditPlace place)
+{
+    endTyping();
+    if (paths.isEmpty() || row < 1 || row > rowCount())
+        return false;
+    int lastUsed = rowCount();
+    while (lastUsed >= row && entry(lastUsed).isEmpty())
+        --lastUsed;
+    if (lastUsed < row)
+        lastUsed = 0; // nothing from `row` on moves
+    const qint64 n = paths.size();
+    // The last row that will hold something, plus the empty one after it.
+    const qint64 needed = (lastUsed ? lastUsed + n : row + n - 1) + 1;
+    qint64 rows = rowCount();
+    int pages = 0;
+    while (rows < needed) {
+        rows += AlbumTable::kSlotsPerPage;
+        ++pages;
+    }
+    if (rows > kMaxAlbumEntries)
+        return false;
+    push(new ImportPhotosCommand(*this, place, row, paths, lastUsed, pages));
+    return true;
+}
+
 void AlbumDocument::cutOutEntry(int row, EditPlace place)
 {
     endTyping();

@@ -85,6 +85,12 @@ public:
     // The entry at `row` taken out; every entry after it moves forward one
     // row and the last row is left empty (抜取).
     void cutOutEntry(int row, EditPlace place);
+    // Places the photos into new entries from `row` on, in the order given,
+    // as one step: the entries there move back, as insertEntry moves them,
+    // and pages are appended until every entry has a row and the last entry
+    // is empty again. False, changing nothing, when the album cannot hold
+    // them (kMaxAlbumEntries).
+    bool importPhotos(int row, const QStringList &paths, EditPlace place);
     // The cover as a whole (one step for each closing of the cover dialog
     // that changed a field). With marksChanged false the saved flag stays.
     void setCover(const CoverData &cover, bool marksChanged = true);

@@ -16,7 +16,10 @@ using sorvane::testing::documentOf;
 
 namespace {
 
-enum class Op { Photo, PhotoGrowing, Texts, Clear, Insert, CutOut, Cover, Typing };
+enum class Op { Photo, PhotoGrowing, Texts, Clear, Insert, CutOut, Cover, Typing, Import };
+
+// The photos Op::Import brings in, in this order.
+const QStringList kImported{QStringLiteral("/取込/DSC_0001.JPG"), QStringLiteral("/取込/DSC_0002.JPG")};
 using Edit = std::function<void(AlbumDocument &)>;
 
 // What undo and redo must give back: the bytes of the album file (numbers
@@ -70,6 +73,10 @@ void apply(AlbumDocument &d, Op op, int row, const QString &tag = QStringLiteral
         return;
     case Op::CutOut:
         return d.cutOutEntry(row, place);
+    case Op::Import:
+        if (!d.importPhotos(row, kImported, place))
+            qFatal("import refused");
+        return;
     case Op::Cover:
         cover.field(row % kCoverFieldCount + 1) = "変更" + tag;
         return d.setCover(cover);
@@ -110,8 +117,9 @@ QList<int> range(int first, int last)
     return rows;
 }
 
-// The album after apply(op, row) with the default tag. For insert and cut out,
-// row r gets the content row sources[r-1] had (0: empty) and keeps its number.
+// The album after apply(op, row) with the default tag. For insert, cut out and
+// import, row r gets the content row sources[r-1] had (0: empty; -i: only the
+// i-th imported photo) and keeps its number.
 AlbumContents expectedAfter(AlbumContents album, Op op, int row, const QList<int> &sources)
 {
     const AlbumTable old = album.table;
@@ -141,6 +149,8 @@ AlbumContents expectedAfter(AlbumContents album, Op op, int row, const QList<int
             album.table.entry(r).clearContent();
             if (sources[r - 1] > 0)
                 album.table.entry(r).copyContentFrom(old.entry(sources[r - 1]));
+            else if (sources[r - 1] < 0)
+                album.table.entry(r).photoPath = kImported[-sources[r - 1] - 1];
         }
     }
     if (op == Op::PhotoGrowing)
@@ -189,6 +199,14 @@ private slots:
         QTest::newRow("cut out, middle") << 12 << Op::CutOut << 5 << range(1, 4) + range(6, 12) + QList{0} << "抜取";
         QTest::newRow("cut out, last") << 12 << Op::CutOut << 12 << range(1, 11) + QList{0} << "抜取";
         QTest::newRow("cut out, empty tail") << 10 << Op::CutOut << 2 << QList{1} + range(3, 12) + QList{0} << "抜取";
+        // Import: what was there moves back, and an empty entry stays last.
+        QTest::newRow("import, page growth")
+            << 10 << Op::Import << 5 << range(1, 4) + QList{-1, -2} + range(5, 10) + QList{0, 0, 0}
+            << "写真の一括取り込み";
+        QTest::newRow("import, within the pages")
+            << 8 << Op::Import << 2 << QList{1, -1, -2} + range(2, 8) + QList{0, 0} << "写真の一括取り込み";
+        QTest::newRow("import, into the empty tail")
+            << 6 << Op::Import << 8 << range(1, 7) + QList{-1, -2} + QList{0, 0, 0} << "写真の一括取り込み";
         QTest::newRow("cover") << 12 << Op::Cover << 2 << QList<int>() << "表紙";
         QTest::newRow("typing") << 12 << Op::Typing << 8 << QList<int>() << "コメントの入力";
     }
@@ -447,6 +465,33 @@ private slots:
             QCOMPARE(doc->text(1 + i % 3, AlbumTable::Title), "題" + QString::number(i));
     }
 
+    // Hundreds of photos at once: one step, as many pages as they need, and
+    // undo gives back the album exactly.
+    void largeImportIsOneStep()
+    {
+        const AlbumContents album = fourPages(12);
+        auto doc = documentOf(album.table, album.cover);
+        QStringList photos;
+        for (int i = 1; i <= 500; ++i)
+            photos << QStringLiteral("/カード/IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'));
+        QVERIFY(doc->importPhotos(2, photos, at(2)));
+        QCOMPARE(doc->history().count(), 1);
+        QCOMPARE(doc->rowCount(), 513); // 12 + 500 and one empty entry, in whole pages
+        QCOMPARE(doc->pageCount(), 171);
+        QCOMPARE(doc->entry(1), album.table.entry(1));
+        QCOMPARE(doc->entry(2).photoPath, photos.first());
+        QCOMPARE(doc->entry(501).photoPath, photos.last());
+        QVERIFY(doc->entry(501).title.isEmpty());
+        QCOMPARE(doc->text(502, AlbumTable::Title), album.table.text(2, AlbumTable::Title));
+        QCOMPARE(doc->text(512, AlbumTable::Comment), album.table.text(12, AlbumTable::Comment));
+        QCOMPARE(doc->text(502, AlbumTable::Number), numberText(502)); // numbers stay with their rows
+        QVERIFY(doc->entry(513).isEmpty());
+        doc->undo();
+        QCOMPARE(snap(*doc), snap(album.cover, album.table));
+        QVERIFY(!doc->importPhotos(2, {}, at(2)));
+        QCOMPARE(doc->history().index(), 0);
+    }
+
     void fullAlbumDoesNotGrow_data()
     {
         QTest::addColumn<int>("rows");
@@ -465,6 +510,7 @@ private slots:
         auto doc = documentOf(table);
         const Snapshot before = snap(*doc);
         QVERIFY(!doc->insertEntry(2, at(2)));
+        QVERIFY(!doc->importPhotos(2, kImported, at(2)));
         QCOMPARE(snap(*doc), before);
         QCOMPARE(doc->history().count(), 0);
         QVERIFY(doc->isSaved());
