@@ -1,9 +1,13 @@
 #include "app/cli.h"
 
 #include "io/album_file.h"
+#include "io/album_lock.h"
+#include "io/album_versions.h"
+#include "io/fresh_cover.h"
 #include "io/settings_files.h"
 #include "model/album_document.h"
 #include "picture/job_pictures.h"
+#include "picture/photo_import.h"
 #include "platform/app_paths.h"
 #include "platform/qt_services.h"
 #include "print/album_print.h"
@@ -31,7 +35,7 @@ constexpr int kMaxCopies = 99;
 
 // Options that take a value, and those that stand alone.
 constexpr const char *kValueOptions[] = {"--export-pdf", "--page", "--printer", "--copies"};
-constexpr const char *kFlagOptions[] = {"--print", "--help", "--version"};
+constexpr const char *kFlagOptions[] = {"--print", "--help", "--version", "--import"};
 
 void writeTo(FILE *stream, const QString &text)
 {
@@ -226,6 +230,56 @@ int printAlbum(const CommandLine &line)
     return kExitOk;
 }
 
+// Adds photos to the end of an album (made afresh when the file does not
+// exist) and saves it as the editor does: under its lock, the previous file
+// kept as a version, written atomically.
+int importPhotos(const CommandLine &line)
+{
+    AlbumDocument album;
+    const QFileInfo info(line.albumPath);
+    AlbumLock lock;
+    if (lock.take(line.albumPath) == AlbumLock::Result::HeldByOther) {
+        fail(QStringLiteral("the album %1 is open in Sorvane (%2 on %3): close it there first")
+                 .arg(line.albumPath, lock.owner().user, lock.owner().host));
+        return kExitFailed;
+    }
+    if (info.exists()) {
+        if (!loadAlbum(line.albumPath, &album))
+            return kExitFailed;
+    } else {
+        album.startNew(
+            freshCover(QDate::currentDate(), readCorpIni(locateSettingsFile(programDirectory(), userConfigDirectory(),
+                                                                            QString::fromLatin1(kCorpIniName)))));
+    }
+    const PhotoImport found = collectPhotos(line.photos);
+    for (const auto &[path, reason] : found.skipped)
+        fail(QStringLiteral("skipped: %1 (%2)").arg(path, reason));
+    if (found.photos.isEmpty()) {
+        fail(QStringLiteral("no photo to import"));
+        return kExitFailed;
+    }
+    int row = album.rowCount();
+    while (row > 0 && album.entry(row).isEmpty())
+        --row;
+    if (!album.importPhotos(row + 1, found.photos, {})) {
+        fail(QStringLiteral("the album cannot hold %1 more photos").arg(found.photos.size()));
+        return kExitFailed;
+    }
+    QString versionError;
+    const bool kept = !info.exists() ||
+                      keepPreviousVersion(line.albumPath, albumVersionsDirectory(userStateDirectory()), &versionError);
+    const AlbumFileError error =
+        writeAlbumFile(line.albumPath, album, kept ? InPlaceWrite::Allowed : InPlaceWrite::Refused);
+    if (error.isError()) {
+        fail(QStringLiteral("cannot save the album %1: %2").arg(line.albumPath, error.message()));
+        return kExitFailed;
+    }
+    if (!kept)
+        fail(QStringLiteral("the album was saved, but its previous contents could not be kept: %1").arg(versionError));
+    writeTo(stdout, QStringLiteral("%1 photos imported\n").arg(found.photos.size()));
+    return kExitOk;
+}
+
 } // namespace
 
 bool isCommandLineJob(int argc, const char *const *argv)
@@ -251,6 +305,7 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
     bool help = false;
     bool version = false;
     bool print = false;
+    bool import = false;
     QString exportPdf; // null while not given
     CommandLine parsed;
     QStringList albums;
@@ -268,6 +323,7 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
         if (isFlagOption(argument)) {
             bool &flag = argument == QLatin1String("--help")      ? help
                          : argument == QLatin1String("--version") ? version
+                         : argument == QLatin1String("--import")  ? import
                                                                   : print;
             if (flag)
                 return refuse(QStringLiteral("%1 is given twice").arg(argument));
@@ -301,6 +357,15 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
         parsed.action = CommandLine::Help;
     } else if (version) {
         parsed.action = CommandLine::Version;
+    } else if (import) {
+        if (print || !exportPdf.isNull() || !parsed.pageText.isNull() || !parsed.printerName.isNull() ||
+            !parsed.copiesText.isNull())
+            return refuse(QStringLiteral("--import goes with no other option"));
+        if (albums.size() < 2)
+            return refuse(QStringLiteral("--import needs an album file and at least one photo or folder"));
+        parsed.action = CommandLine::Import;
+        parsed.albumPath = albums.takeFirst();
+        parsed.photos = albums;
     } else {
         if (!exportPdf.isNull() && print)
             return refuse(QStringLiteral("--export-pdf and --print cannot be used together"));
@@ -328,6 +393,7 @@ QString commandLineUsage()
         "Usage: sorvane [ALBUM.svd]\n"
         "       sorvane --export-pdf OUT.pdf|- [--page N] ALBUM.svd\n"
         "       sorvane --print ALBUM.svd [--printer NAME] [--copies N]\n"
+        "       sorvane --import ALBUM.svd PHOTO|FOLDER...\n"
         "       sorvane --help | --version\n"
         "\n"
         "Without these options the editor opens, with the album when one is named.\n"
@@ -339,6 +405,9 @@ QString commandLineUsage()
         "  --print               print the whole album, cover first\n"
         "  --printer NAME        with --print: the printer (default: the system's default printer)\n"
         "  --copies N            with --print: N copies, each a document of its own (1 to 99, default 1)\n"
+        "  --import              add the photos (folders with their subfolders) to the end of\n"
+        "                        the album in shooting order, making the album when it does\n"
+        "                        not exist; files that are no photos are listed and left out\n"
         "  --help                show this text\n"
         "  --version             show the version\n"
         "\n"
@@ -386,6 +455,8 @@ int runCommandLine(int argc, char **argv)
         return exportPdf(line);
     case CommandLine::Print:
         return printAlbum(line);
+    case CommandLine::Import:
+        return importPhotos(line);
     }
     return kExitUsage;
 }

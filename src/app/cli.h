@@ -8,6 +8,7 @@
 //
 //   sorvane --export-pdf OUT.pdf|- [--page N] ALBUM.svd
 //   sorvane --print ALBUM.svd [--printer NAME] [--copies N]
+//   sorvane --import ALBUM.svd PHOTO|FOLDER...
 //   sorvane --help | --version
 namespace sorvane {
 
@@ -17,13 +18,14 @@ namespace sorvane {
 bool isCommandLineJob(int argc, const char *const *argv);
 
 struct CommandLine {
-    enum Action { Help, Version, ExportPdf, Print };
+    enum Action { Help, Version, ExportPdf, Print, Import };
     Action action = Help;
     QString albumPath;
     QString pdfPath;     // --export-pdf; "-" for standard output
     QString pageText;    // --page, as typed; empty for the whole album
     QString printerName; // --printer; empty for the system's default printer
     QString copiesText;  // --copies, as typed; empty for one copy
+    QStringList photos;  // --import: the photos and folders to bring in
 };
 
 // Reads the arguments after the program name. Returns false, with a

@@ -150,7 +150,7 @@ bool AlbumDocument::insertEntry(int row, EditPlace place)
 bool AlbumDocument::importPhotos(int row, const QStringList &paths, EditPlace place)
 {
     endTyping();
-    if (paths.isEmpty() || row < 1 || row > rowCount())
+    if (paths.isEmpty() || row < 1 || row > rowCount() + 1)
         return false;
     int lastUsed = rowCount();
     while (lastUsed >= row && entry(lastUsed).isEmpty())

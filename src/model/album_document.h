@@ -89,7 +89,7 @@ public:
     // as one step: the entries there move back, as insertEntry moves them,
     // and pages are appended until every entry has a row and the last entry
     // is empty again. False, changing nothing, when the album cannot hold
-    // them (kMaxAlbumEntries).
+    // them (kMaxAlbumEntries). Row rowCount() + 1 appends after the last.
     bool importPhotos(int row, const QStringList &paths, EditPlace place);
     // The cover as a whole (one step for each closing of the cover dialog
     // that changed a field). With marksChanged false the saved flag stays.

@@ -1,5 +1,6 @@
 // The command line of the sorvane program, run as a separate process without
 // a display, the way a script or a scheduled job runs it.
+#include "exif_photos.h"
 #include "io/album_file.h"
 #include "text/cp932.h"
 
@@ -121,6 +122,65 @@ class TestCli : public QObject {
     }
 
 private slots:
+    // --import: a folder tree and a single file in, in shooting order, at the
+    // end of the album (made when missing); what is no photo is listed and
+    // left out; nothing to import is a failure that leaves the album alone.
+    void importAddsPhotosInShootingOrder()
+    {
+        using sorvane::testing::exifPhoto;
+        QVERIFY(QDir().mkpath(path("card/DCIM/100")));
+        QVERIFY(QDir().mkpath(path("card/.hidden")));
+        const QString late =
+            exifPhoto(path("card/DCIM/100/A_late.jpg"), {{"Exif.Photo.DateTimeOriginal", "2026:11:03 15:00:00"},
+                                                         {"Exif.Photo.OffsetTimeOriginal", "+09:00"}});
+        const QString early =
+            exifPhoto(path("card/DCIM/100/B_early.jpg"), {{"Exif.Photo.DateTimeOriginal", "2026:11:03 08:00:00"},
+                                                          {"Exif.Photo.OffsetTimeOriginal", "+09:00"}});
+        const QString middle =
+            exifPhoto(path("card/C_middle.jpg"), {{"Exif.Photo.DateTimeOriginal", "2026:11:03 12:00:00"},
+                                                  {"Exif.Photo.OffsetTimeOriginal", "+09:00"}});
+        exifPhoto(path("card/.hidden/thumb.jpg"), {});
+        QFile notes(path("card/DCIM/notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a photo\n");
+        notes.close();
+        // Named on its own, and again inside the folder: it comes in once.
+        const QString album = path("imported/site.svd");
+        QVERIFY(QDir().mkpath(path("imported")));
+        Run r = run({"--import", album, path("card"), middle});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.contains("skipped: " + notes.fileName() + " (not a picture)"), qPrintable(r.err));
+        QVERIFY(!r.err.contains("thumb.jpg"));
+        AlbumReadResult read = readAlbumFile(album);
+        QVERIFY(!read.error.isError());
+        QCOMPARE(read.album.table.entry(1).photoPath, early);
+        QCOMPARE(read.album.table.entry(2).photoPath, middle);
+        QCOMPARE(read.album.table.entry(3).photoPath, late);
+        QVERIFY(read.album.table.entry(3).title.isEmpty());
+        QVERIFY(read.album.table.entry(4).isEmpty()); // a page was added: the last entry stays empty
+        QCOMPARE(read.album.table.count(), 6);
+
+        // Again, appended after what is there; the file before is kept as a version.
+        r = run({"--import", album, early});
+        QCOMPARE(r.exitCode, 0);
+        read = readAlbumFile(album);
+        QCOMPARE(read.album.table.entry(4).photoPath, early);
+        QCOMPARE(QDir(path("home/.local/state/sorvane/versions")).entryList(QDir::Files).size(), 1);
+
+        const QByteArray before = [&] {
+            QFile f(album);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        r = run({"--import", album, notes.fileName(), path("nothing here.jpg")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("no photo to import"));
+        QVERIFY(r.err.contains("(not found)"));
+        QFile after(album);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+        QCOMPARE(run({"--import", album}).exitCode, 2);
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());

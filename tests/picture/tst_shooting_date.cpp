@@ -1,6 +1,7 @@
 // Shooting dates read from the photos' EXIF data (written here with exiv2
 // into JPEGs made by the test), the fallbacks when there is none, and the
 // order they give.
+#include "exif_photos.h"
 #include "picture/shooting_date.h"
 
 #include <QFile>
@@ -8,32 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <exiv2/exiv2.hpp>
-
-#include <map>
-
 using namespace sorvane;
+using sorvane::testing::exifPhoto;
 
 namespace {
-
-// A small JPEG with these EXIF tags ("Exif.Photo.DateTimeOriginal" → value).
-QString photoWith(const QString &path, const std::map<std::string, std::string> &tags)
-{
-    QImage picture(64, 48, QImage::Format_RGB32);
-    picture.fill(Qt::darkGreen);
-    if (!picture.save(path, "JPEG"))
-        qFatal("cannot write %s", qPrintable(path));
-    if (!tags.empty()) {
-        auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
-        image->readMetadata();
-        Exiv2::ExifData exif;
-        for (const auto &[key, value] : tags)
-            exif[key] = value;
-        image->setExifData(exif);
-        image->writeMetadata();
-    }
-    return path;
-}
 
 QDateTime at(int h, int m, int offsetSeconds)
 {
@@ -87,7 +66,7 @@ private slots:
     void datesAndWhereTheyComeFrom()
     {
         const QString original =
-            photoWith(dir.filePath("original.jpg"), {{"Exif.Photo.DateTimeOriginal", "2026:11:03 10:00:00"},
+            exifPhoto(dir.filePath("original.jpg"), {{"Exif.Photo.DateTimeOriginal", "2026:11:03 10:00:00"},
                                                      {"Exif.Photo.OffsetTimeOriginal", "+09:00"},
                                                      {"Exif.Image.DateTime", "2026:12:01 08:00:00"}});
         QFile file(original);
@@ -102,7 +81,7 @@ private slots:
         QCOMPARE(file.readAll(), bytes);
 
         const ShootingDate edited =
-            shootingDate(photoWith(dir.filePath("edited.jpg"), {{"Exif.Image.DateTime", "2026:11:03 11:30:00"},
+            shootingDate(exifPhoto(dir.filePath("edited.jpg"), {{"Exif.Image.DateTime", "2026:11:03 11:30:00"},
                                                                 {"Exif.Photo.OffsetTime", "+09:00"}}));
         QCOMPARE(edited.source, DateSource::ExifDate);
         QCOMPARE(edited.when, at(11, 30, 9 * 3600));
@@ -112,8 +91,8 @@ private slots:
         for (const QString &name : {QStringLiteral("plain.jpg"), QStringLiteral("unset.jpg")}) {
             const QString path =
                 name == u"plain.jpg"
-                    ? photoWith(dir.filePath(name), {})
-                    : photoWith(dir.filePath(name), {{"Exif.Photo.DateTimeOriginal", "0000:00:00 00:00:00"}});
+                    ? exifPhoto(dir.filePath(name), {})
+                    : exifPhoto(dir.filePath(name), {{"Exif.Photo.DateTimeOriginal", "0000:00:00 00:00:00"}});
             QFile touched(path);
             QVERIFY(touched.open(QIODevice::ReadWrite));
             QVERIFY(touched.setFileTime(copied, QFileDevice::FileModificationTime));
