@@ -2,6 +2,7 @@
 // album the first holds, read-only refuses Save onto the file, and the lock
 // of an editor killed without warning is taken over by the next one without
 // a question.
+#include "file_bytes.h"
 #include "io/album_file.h"
 #include "io/album_lock.h"
 #include "x_session.h"
@@ -19,13 +20,9 @@
 using namespace sorvane;
 using namespace sorvane::testing;
 
-namespace {
+using sorvane::testing::fileBytes;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+namespace {
 
 std::optional<LockOwner> lockOwner(const QString &album)
 {

@@ -3,6 +3,7 @@
 // host's lock alone, folders that take no lock, and a release that removes
 // only a lock of our own. Other processes here are forked children of the
 // test: they run the same program file, so they count as a live Sorvane.
+#include "file_bytes.h"
 #include "io/album_lock.h"
 
 #include <QDir>
@@ -18,13 +19,9 @@
 
 using namespace sorvane;
 
-namespace {
+using sorvane::testing::fileBytes;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+namespace {
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {

@@ -3,6 +3,7 @@
 // going with the album through Open, Save under another name, New and Exit.
 // "Another Sorvane" here is a lock file naming another machine, whose lock
 // always stands.
+#include "file_bytes.h"
 #include "form_fixture.h"
 #include "io/album_file.h"
 #include "io/album_lock.h"
@@ -15,6 +16,8 @@
 using namespace sorvane;
 using namespace sorvane::testing;
 
+using sorvane::testing::fileBytes;
+
 namespace {
 
 QString writeAlbum(const QString &path, const QString &firstTitle)
@@ -26,12 +29,6 @@ QString writeAlbum(const QString &path, const QString &firstTitle)
     if (writeAlbumFile(path, CoverData(), table).isError())
         qFatal("cannot write %s", qPrintable(path));
     return path;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // tanaka on office-pc has the album open.

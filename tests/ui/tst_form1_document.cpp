@@ -1,5 +1,6 @@
 // The album's life: start-up with an album, Save and Open with their
 // failures, New, the exit question, and the options dialog from the menu.
+#include "file_bytes.h"
 #include "file_size_limit.h"
 #include "form_fixture.h"
 #include "io/album_file.h"
@@ -17,6 +18,8 @@
 
 using namespace sorvane;
 using namespace sorvane::testing;
+
+using sorvane::testing::fileBytes;
 
 namespace {
 
@@ -38,12 +41,6 @@ QString writeAlbum(const QString &path, int entries)
     if (writeAlbumFile(path, cover(), table).isError())
         qFatal("cannot write %s", qPrintable(path));
     return path;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool tryClose(Form1 &form)

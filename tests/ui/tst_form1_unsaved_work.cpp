@@ -2,6 +2,7 @@
 // away, Save asks before it overwrites a file someone else changed, and a
 // run that ended without saving leaves a recovery copy that the next start
 // offers.
+#include "file_bytes.h"
 #include "form_fixture.h"
 #include "io/album_file.h"
 #include "io/album_lock.h"
@@ -19,6 +20,8 @@
 using namespace sorvane;
 using namespace sorvane::testing;
 
+using sorvane::testing::fileBytes;
+
 namespace {
 
 const QString kDiscardQuestion = QStringLiteral("保存されていない変更があります。破棄して続けますか？");
@@ -32,12 +35,6 @@ QString writeAlbum(const QString &path, const QStringList &titles)
     if (writeAlbumFile(path, CoverData{}, table).isError())
         qFatal("cannot write %s", qPrintable(path));
     return path;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Replaces what a title box holds, as typing over a selection does.
