@@ -7,6 +7,7 @@
 #include "io/settings_files.h"
 #include "model/album_document.h"
 #include "picture/job_pictures.h"
+#include "picture/album_dates.h"
 #include "picture/photo_import.h"
 #include "platform/app_paths.h"
 #include "platform/qt_services.h"
@@ -35,7 +36,7 @@ constexpr int kMaxCopies = 99;
 
 // Options that take a value, and those that stand alone.
 constexpr const char *kValueOptions[] = {"--export-pdf", "--page", "--printer", "--copies"};
-constexpr const char *kFlagOptions[] = {"--print", "--help", "--version", "--import"};
+constexpr const char *kFlagOptions[] = {"--print", "--help", "--version", "--import", "--sort-by-date"};
 
 void writeTo(FILE *stream, const QString &text)
 {
@@ -230,19 +231,44 @@ int printAlbum(const CommandLine &line)
     return kExitOk;
 }
 
+// Takes the album's lock for a change; false, saying why, when another
+// Sorvane has the album open.
+bool lockForChange(const QString &albumPath, AlbumLock *lock)
+{
+    if (lock->take(albumPath) != AlbumLock::Result::HeldByOther)
+        return true;
+    fail(QStringLiteral("the album %1 is open in Sorvane (%2 on %3): close it there first")
+             .arg(albumPath, lock->owner().user, lock->owner().host));
+    return false;
+}
+
+// Saves a changed album as the editor does: the previous file (when there is
+// one) kept as a version, then written atomically.
+bool saveChangedAlbum(const QString &albumPath, const AlbumDocument &album)
+{
+    const bool existed = QFileInfo::exists(albumPath);
+    QString versionError;
+    const bool kept =
+        !existed || keepPreviousVersion(albumPath, albumVersionsDirectory(userStateDirectory()), &versionError);
+    const AlbumFileError error = writeAlbumFile(albumPath, album, kept ? InPlaceWrite::Allowed : InPlaceWrite::Refused);
+    if (error.isError()) {
+        fail(QStringLiteral("cannot save the album %1: %2").arg(albumPath, error.message()));
+        return false;
+    }
+    if (!kept)
+        fail(QStringLiteral("the album was saved, but its previous contents could not be kept: %1").arg(versionError));
+    return true;
+}
+
 // Adds photos to the end of an album (made afresh when the file does not
-// exist) and saves it as the editor does: under its lock, the previous file
-// kept as a version, written atomically.
+// exist) and saves it under its lock.
 int importPhotos(const CommandLine &line)
 {
     AlbumDocument album;
     const QFileInfo info(line.albumPath);
     AlbumLock lock;
-    if (lock.take(line.albumPath) == AlbumLock::Result::HeldByOther) {
-        fail(QStringLiteral("the album %1 is open in Sorvane (%2 on %3): close it there first")
-                 .arg(line.albumPath, lock.owner().user, lock.owner().host));
+    if (!lockForChange(line.albumPath, &lock))
         return kExitFailed;
-    }
     if (info.exists()) {
         if (!loadAlbum(line.albumPath, &album))
             return kExitFailed;
@@ -265,18 +291,27 @@ int importPhotos(const CommandLine &line)
         fail(QStringLiteral("the album cannot hold %1 more photos").arg(found.photos.size()));
         return kExitFailed;
     }
-    QString versionError;
-    const bool kept = !info.exists() ||
-                      keepPreviousVersion(line.albumPath, albumVersionsDirectory(userStateDirectory()), &versionError);
-    const AlbumFileError error =
-        writeAlbumFile(line.albumPath, album, kept ? InPlaceWrite::Allowed : InPlaceWrite::Refused);
-    if (error.isError()) {
-        fail(QStringLiteral("cannot save the album %1: %2").arg(line.albumPath, error.message()));
+    if (!saveChangedAlbum(line.albumPath, album))
         return kExitFailed;
-    }
-    if (!kept)
-        fail(QStringLiteral("the album was saved, but its previous contents could not be kept: %1").arg(versionError));
     writeTo(stdout, QStringLiteral("%1 photos imported\n").arg(found.photos.size()));
+    return kExitOk;
+}
+
+// Sorts an album's entries by the shooting dates of their photos and saves
+// it under its lock; an album already in order is left untouched.
+int sortAlbumByDate(const CommandLine &line)
+{
+    AlbumDocument album;
+    AlbumLock lock;
+    if (!lockForChange(line.albumPath, &lock) || !loadAlbum(line.albumPath, &album))
+        return kExitFailed;
+    if (!sortByShootingDate(album, {})) {
+        writeTo(stdout, QStringLiteral("already in shooting order\n"));
+        return kExitOk;
+    }
+    if (!saveChangedAlbum(line.albumPath, album))
+        return kExitFailed;
+    writeTo(stdout, QStringLiteral("sorted by shooting date\n"));
     return kExitOk;
 }
 
@@ -306,6 +341,7 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
     bool version = false;
     bool print = false;
     bool import = false;
+    bool sortByDate = false;
     QString exportPdf; // null while not given
     CommandLine parsed;
     QStringList albums;
@@ -324,6 +360,7 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
             bool &flag = argument == QLatin1String("--help")      ? help
                          : argument == QLatin1String("--version") ? version
                          : argument == QLatin1String("--import")  ? import
+                         : argument == QLatin1String("--sort-by-date") ? sortByDate
                                                                   : print;
             if (flag)
                 return refuse(QStringLiteral("%1 is given twice").arg(argument));
@@ -353,13 +390,21 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
         slot = value;
     }
 
+    const bool otherOptions = print || !exportPdf.isNull() || !parsed.pageText.isNull() ||
+                              !parsed.printerName.isNull() || !parsed.copiesText.isNull();
     if (help) {
         parsed.action = CommandLine::Help;
     } else if (version) {
         parsed.action = CommandLine::Version;
+    } else if (sortByDate) {
+        if (import || otherOptions)
+            return refuse(QStringLiteral("--sort-by-date goes with no other option"));
+        if (albums.size() != 1)
+            return refuse(QStringLiteral("--sort-by-date needs exactly one album file"));
+        parsed.action = CommandLine::SortByDate;
+        parsed.albumPath = albums.first();
     } else if (import) {
-        if (print || !exportPdf.isNull() || !parsed.pageText.isNull() || !parsed.printerName.isNull() ||
-            !parsed.copiesText.isNull())
+        if (otherOptions)
             return refuse(QStringLiteral("--import goes with no other option"));
         if (albums.size() < 2)
             return refuse(QStringLiteral("--import needs an album file and at least one photo or folder"));
@@ -394,6 +439,7 @@ QString commandLineUsage()
         "       sorvane --export-pdf OUT.pdf|- [--page N] ALBUM.svd\n"
         "       sorvane --print ALBUM.svd [--printer NAME] [--copies N]\n"
         "       sorvane --import ALBUM.svd PHOTO|FOLDER...\n"
+        "       sorvane --sort-by-date ALBUM.svd\n"
         "       sorvane --help | --version\n"
         "\n"
         "Without these options the editor opens, with the album when one is named.\n"
@@ -408,6 +454,9 @@ QString commandLineUsage()
         "  --import              add the photos (folders with their subfolders) to the end of\n"
         "                        the album in shooting order, making the album when it does\n"
         "                        not exist; files that are no photos are listed and left out\n"
+        "  --sort-by-date        sort the album's entries by the shooting dates of their\n"
+        "                        photos (texts without a photo stay behind the photo before\n"
+        "                        them, empty entries go to the end) and save it\n"
         "  --help                show this text\n"
         "  --version             show the version\n"
         "\n"
@@ -457,6 +506,8 @@ int runCommandLine(int argc, char **argv)
         return printAlbum(line);
     case CommandLine::Import:
         return importPhotos(line);
+    case CommandLine::SortByDate:
+        return sortAlbumByDate(line);
     }
     return kExitUsage;
 }

@@ -3,12 +3,13 @@
 #include <QString>
 #include <QStringList>
 
-// The headless command line: PDF export and printing of an album file without
-// opening the editor's window.
+// The headless command line: PDF export, printing, bulk import and sorting of
+// an album file without opening the editor's window.
 //
 //   sorvane --export-pdf OUT.pdf|- [--page N] ALBUM.svd
 //   sorvane --print ALBUM.svd [--printer NAME] [--copies N]
 //   sorvane --import ALBUM.svd PHOTO|FOLDER...
+//   sorvane --sort-by-date ALBUM.svd
 //   sorvane --help | --version
 namespace sorvane {
 
@@ -18,7 +19,7 @@ namespace sorvane {
 bool isCommandLineJob(int argc, const char *const *argv);
 
 struct CommandLine {
-    enum Action { Help, Version, ExportPdf, Print, Import };
+    enum Action { Help, Version, ExportPdf, Print, Import, SortByDate };
     Action action = Help;
     QString albumPath;
     QString pdfPath;     // --export-pdf; "-" for standard output

@@ -1,6 +1,7 @@
 #include "model/album_commands.h"
 
 #include <algorithm>
+#include <vector>
 #include <utility>
 
 namespace sorvane {
@@ -150,6 +151,26 @@ void CutOutEntryCommand::undo()
     row(last).swapContent(removed_);
     rotate(row_, last, true);
     announceRows(row_, last);
+}
+
+ReorderEntriesCommand::ReorderEntriesCommand(AlbumDocument &document, const QString &name, EditPlace place,
+                                             QList<int> order)
+    : AlbumCommand(document, name, place), order_(std::move(order))
+{
+}
+
+void ReorderEntriesCommand::apply(bool inverse)
+{
+    const int n = int(order_.size());
+    // The moved contents are taken out first, then put back in their new
+    // rows: each string moves once, none is copied.
+    std::vector<PhotoEntry> held(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        held[size_t(i)].swapContent(row(inverse ? i + 1 : order_[i]));
+    for (int i = 0; i < n; ++i)
+        row(inverse ? order_[i] : i + 1).swapContent(held[size_t(i)]);
+    if (n > 0)
+        announceRows(1, n);
 }
 
 CoverCommand::CoverCommand(AlbumDocument &document, CoverData before, CoverData after)

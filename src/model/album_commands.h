@@ -112,6 +112,19 @@ private:
     int pagesAdded_;
 };
 
+// The entries' contents put into a new order: row i + 1 gets what row
+// order[i] held (numbers stay with their rows).
+class ReorderEntriesCommand : public AlbumCommand {
+public:
+    ReorderEntriesCommand(AlbumDocument &document, const QString &name, EditPlace place, QList<int> order);
+    void redo() override { apply(false); }
+    void undo() override { apply(true); }
+
+private:
+    void apply(bool inverse);
+    QList<int> order_;
+};
+
 class CoverCommand : public AlbumCommand {
 public:
     CoverCommand(AlbumDocument &document, CoverData before, CoverData after);

@@ -5,6 +5,7 @@
 #include "model/photo_path.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace sorvane {
 
@@ -169,6 +170,29 @@ bool AlbumDocument::importPhotos(int row, const QStringList &paths, EditPlace pl
     if (rows > kMaxAlbumEntries)
         return false;
     push(new ImportPhotosCommand(*this, place, row, paths, lastUsed, pages));
+    return true;
+}
+
+bool AlbumDocument::reorderEntries(const QList<int> &order, const QString &name, EditPlace place)
+{
+    endTyping();
+    if (order.size() != rowCount())
+        return false;
+    std::vector<bool> used(size_t(rowCount()) + 1, false);
+    bool moves = false;
+    for (int i = 0; i < order.size(); ++i) {
+        const int r = order[i];
+        if (r < 1 || r > rowCount() || used[size_t(r)])
+            return false;
+        used[size_t(r)] = true;
+        // A row that gets a content equal to its own moves nothing visible
+        // (two empty entries trading places).
+        moves = moves || !(entry(r).title == entry(i + 1).title && entry(r).comment == entry(i + 1).comment &&
+                           entry(r).photoPath == entry(i + 1).photoPath);
+    }
+    if (!moves)
+        return false;
+    push(new ReorderEntriesCommand(*this, name, place, order));
     return true;
 }
 

@@ -91,6 +91,12 @@ public:
     // is empty again. False, changing nothing, when the album cannot hold
     // them (kMaxAlbumEntries). Row rowCount() + 1 appends after the last.
     bool importPhotos(int row, const QStringList &paths, EditPlace place);
+    // The entries' contents in a new order, as one step named `name`: row
+    // i + 1 gets what row order[i] held, for every row of the album (see
+    // dateSortOrder); numbers stay with their rows. False, changing nothing,
+    // when the order is no permutation of the rows or leaves every entry
+    // where it is.
+    bool reorderEntries(const QList<int> &order, const QString &name, EditPlace place);
     // The cover as a whole (one step for each closing of the cover dialog
     // that changed a field). With marksChanged false the saved flag stays.
     void setCover(const CoverData &cover, bool marksChanged = true);

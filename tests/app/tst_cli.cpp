@@ -181,6 +181,58 @@ private slots:
         QCOMPARE(run({"--import", album}).exitCode, 2);
     }
 
+    // --sort-by-date: photo entries by date, a text-only entry with its
+    // photo, numbers with their rows, the previous file kept; an album in
+    // order already is left as it is, byte for byte.
+    void sortByDateSortsTheAlbumInPlace()
+    {
+        using sorvane::testing::exifPhoto;
+        QVERIFY(QDir().mkpath(path("sort/photos")));
+        auto shot = [&](const char *name, const char *when) {
+            return exifPhoto(path("sort/photos/") + name, {{"Exif.Photo.DateTimeOriginal", when}});
+        };
+        shot("1.jpg", "2026:11:04 17:00:00");
+        shot("2.jpg", "2026:11:04 08:00:00");
+        shot("3.jpg", "2026:11:04 12:00:00");
+        const QString album = path("sort/sorted.svd");
+        // Relative paths are dated through the album's folder.
+        writeAlbum(album, {"photos/1.jpg", "", "photos/2.jpg", "photos/3.jpg", "", ""});
+        AlbumReadResult read = readAlbumFile(album);
+        read.album.table.entry(5).title.clear();
+        read.album.table.entry(5).comment.clear();
+        read.album.table.entry(6).title.clear();
+        read.album.table.entry(6).comment.clear();
+        QVERIFY(!writeAlbumFile(album, read.album.cover, read.album.table).isError());
+
+        Run r = run({"--sort-by-date", album});
+        QCOMPARE(r.exitCode, 0);
+        read = readAlbumFile(album);
+        QVERIFY(!read.error.isError());
+        const QStringList photos{"photos/2.jpg", "photos/3.jpg", "photos/1.jpg", "", "", ""};
+        const QList<int> titles{3, 4, 1, 2, 0, 0};
+        for (int row = 1; row <= 6; ++row) {
+            QCOMPARE(read.album.table.entry(row).number, QStringLiteral("N%1").arg(row));
+            QCOMPARE(read.album.table.entry(row).photoPath, photos[row - 1]);
+            QCOMPARE(read.album.table.entry(row).title, titles[row - 1] ? title(titles[row - 1]) : QString());
+        }
+        QCOMPARE(QDir(path("home/.local/state/sorvane/versions")).entryList({"sorted.*"}, QDir::Files).size(), 1);
+
+        QFile file(album);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray sorted = file.readAll();
+        file.close();
+        r = run({"--sort-by-date", album});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains("already in shooting order"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), sorted);
+
+        QCOMPARE(run({"--sort-by-date", path("sort/missing.svd")}).exitCode, 1);
+        QCOMPARE(run({"--sort-by-date"}).exitCode, 2);
+        QCOMPARE(run({"--sort-by-date", album, album}).exitCode, 2);
+        QCOMPARE(run({"--sort-by-date", album, "--print"}).exitCode, 2);
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());

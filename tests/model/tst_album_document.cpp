@@ -16,10 +16,13 @@ using sorvane::testing::documentOf;
 
 namespace {
 
-enum class Op { Photo, PhotoGrowing, Texts, Clear, Insert, CutOut, Cover, Typing, Import };
+enum class Op { Photo, PhotoGrowing, Texts, Clear, Insert, CutOut, Cover, Typing, Import, Reorder };
 
 // The photos Op::Import brings in, in this order.
 const QStringList kImported{QStringLiteral("/取込/DSC_0001.JPG"), QStringLiteral("/取込/DSC_0002.JPG")};
+// The order Op::Reorder puts the twelve entries of four pages in: cycles of
+// one, two, three and more rows, one running across pages.
+const QList<int> kReorder{2, 3, 1, 4, 12, 6, 8, 7, 9, 10, 11, 5};
 using Edit = std::function<void(AlbumDocument &)>;
 
 // What undo and redo must give back: the bytes of the album file (numbers
@@ -76,6 +79,10 @@ void apply(AlbumDocument &d, Op op, int row, const QString &tag = QStringLiteral
     case Op::Import:
         if (!d.importPhotos(row, kImported, place))
             qFatal("import refused");
+        return;
+    case Op::Reorder:
+        if (!d.reorderEntries(kReorder, "並べ替え", place))
+            qFatal("reorder refused");
         return;
     case Op::Cover:
         cover.field(row % kCoverFieldCount + 1) = "変更" + tag;
@@ -207,6 +214,8 @@ private slots:
             << 8 << Op::Import << 2 << QList{1, -1, -2} + range(2, 8) + QList{0, 0} << "写真の一括取り込み";
         QTest::newRow("import, into the empty tail")
             << 6 << Op::Import << 8 << range(1, 7) + QList{-1, -2} + QList{0, 0, 0} << "写真の一括取り込み";
+        QTest::newRow("reorder") << 12 << Op::Reorder << 1 << kReorder << "並べ替え";
+        QTest::newRow("reorder, empty entries moving") << 9 << Op::Reorder << 1 << kReorder << "並べ替え";
         QTest::newRow("cover") << 12 << Op::Cover << 2 << QList<int>() << "表紙";
         QTest::newRow("typing") << 12 << Op::Typing << 8 << QList<int>() << "コメントの入力";
     }
