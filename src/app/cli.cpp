@@ -6,8 +6,8 @@
 #include "io/fresh_cover.h"
 #include "io/settings_files.h"
 #include "model/album_document.h"
-#include "picture/job_pictures.h"
 #include "picture/album_dates.h"
+#include "picture/job_pictures.h"
 #include "picture/photo_import.h"
 #include "platform/app_paths.h"
 #include "platform/qt_services.h"
@@ -357,11 +357,11 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
             continue;
         }
         if (isFlagOption(argument)) {
-            bool &flag = argument == QLatin1String("--help")      ? help
-                         : argument == QLatin1String("--version") ? version
-                         : argument == QLatin1String("--import")  ? import
+            bool &flag = argument == QLatin1String("--help")           ? help
+                         : argument == QLatin1String("--version")      ? version
+                         : argument == QLatin1String("--import")       ? import
                          : argument == QLatin1String("--sort-by-date") ? sortByDate
-                                                                  : print;
+                                                                       : print;
             if (flag)
                 return refuse(QStringLiteral("%1 is given twice").arg(argument));
             flag = true;

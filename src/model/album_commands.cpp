@@ -1,8 +1,8 @@
 #include "model/album_commands.h"
 
 #include <algorithm>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace sorvane {
 

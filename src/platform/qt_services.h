@@ -19,6 +19,8 @@ public:
     void preparePictures(const QStringList &paths, QSize size) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    QStringList openFilesOrFolder(const FileDialogRequest &request) override;
+    std::unique_ptr<ProgressWindow> beginProgress(const QString &text) override;
     MessageResult showMessage(const MessageRequest &request) override;
     int askChoice(const ChoiceRequest &request) override;
     void runModal(QObject &dialog) override;

@@ -79,6 +79,16 @@ struct ProgramVersion {
     int revision = 0;
 };
 
+// The window of a long piece of work: how far it got, and a cancel button.
+// It appears only when the work takes long enough to be worth watching, and
+// goes when this object is destroyed.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // done of total steps are finished; false once the user cancelled.
+    virtual bool advance(int done, int total) = 0;
+};
+
 class PlatformServices : public DialogHost {
 public:
     virtual ~PlatformServices() = default;
@@ -94,6 +104,11 @@ public:
     // Modal file dialogs: the chosen full path, or "" when cancelled.
     virtual QString openFileName(const FileDialogRequest &request) = 0;
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
+    // Modal: many files chosen at once, or one folder taken as a whole; empty
+    // when cancelled.
+    virtual QStringList openFilesOrFolder(const FileDialogRequest &request) = 0;
+    // A progress window for work of `text`, owned by the caller.
+    virtual std::unique_ptr<ProgressWindow> beginProgress(const QString &text) = 0;
 
     virtual MessageResult showMessage(const MessageRequest &request) = 0;
     // Modal; the index in request.choices of the button the user chose.

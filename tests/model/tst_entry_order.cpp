@@ -33,7 +33,8 @@ Described describe(const QString &words)
         if (w.startsWith(u'P') && w.mid(1).toInt() > 0)
             when = QDateTime(QDate(2026, 11, w.mid(1).toInt()), QTime(9, 0), Qt::OffsetFromUTC, 9 * 3600);
         d.table.appendEntry(numberText(r), w == u"T" || w.startsWith(u'P') ? "題" + tag : QString(),
-                            w == u"C" ? "説明" + tag : QString(), w.startsWith(u'P') ? "/写真/" + tag + ".JPG" : QString());
+                            w == u"C" ? "説明" + tag : QString(),
+                            w.startsWith(u'P') ? "/写真/" + tag + ".JPG" : QString());
         d.dates << when;
     }
     d.table.setPageCount(r / 3);

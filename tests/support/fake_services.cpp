@@ -40,6 +40,35 @@ QString FakeServices::saveFileName(const FileDialogRequest &request)
     return openFileName(request);
 }
 
+QStringList FakeServices::openFilesOrFolder(const FileDialogRequest &request)
+{
+    fileRequests.append(request);
+    return filesOrFolderAnswers.isEmpty() ? QStringList() : filesOrFolderAnswers.dequeue();
+}
+
+namespace {
+
+class FakeProgressWindow : public ProgressWindow {
+public:
+    explicit FakeProgressWindow(FakeServices &services) : services_(services) {}
+    bool advance(int done, int total) override
+    {
+        services_.progressSteps.append({done, total});
+        return services_.cancelProgressAt < 0 || done < services_.cancelProgressAt;
+    }
+
+private:
+    FakeServices &services_;
+};
+
+} // namespace
+
+std::unique_ptr<ProgressWindow> FakeServices::beginProgress(const QString &text)
+{
+    progressTexts.append(text);
+    return std::make_unique<FakeProgressWindow>(*this);
+}
+
 MessageResult FakeServices::showMessage(const MessageRequest &request)
 {
     messages.append(request);

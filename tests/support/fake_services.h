@@ -25,6 +25,14 @@ public:
     // (an index into the choices; none queued = the escape choice).
     QList<ChoiceRequest> choiceRequests;
     QQueue<int> choiceAnswers;
+    // Answers of the next many-files-or-a-folder dialogs (none queued =
+    // cancel); their requests go to fileRequests.
+    QQueue<QStringList> filesOrFolderAnswers;
+    // Progress windows: the text of each one begun, every step reported
+    // (done, total), and the step at which the "user" cancels (-1: never).
+    QStringList progressTexts;
+    QList<QPair<int, int>> progressSteps;
+    int cancelProgressAt = -1;
 
     // Pictures by path; a path not in the map fails, unless useRealLoader.
     QHash<QString, QImage> pictures;
@@ -92,6 +100,8 @@ public:
     void preparePictures(const QStringList &paths, QSize size) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    QStringList openFilesOrFolder(const FileDialogRequest &request) override;
+    std::unique_ptr<ProgressWindow> beginProgress(const QString &text) override;
     MessageResult showMessage(const MessageRequest &request) override;
     int askChoice(const ChoiceRequest &request) override;
     void runModal(QObject &dialog) override;

@@ -59,7 +59,8 @@ private slots:
         FormFixture f;
         QCOMPARE(captions(f.form->editMenu()),
                  QStringList({"load_image_menu", "delete_image_menu", "-", "input_line", "delete_line", "-",
-                              "text_copy", "text_past", "-", "zoom_photo", "-", "edit_undo", "edit_redo"}));
+                              "text_copy", "text_past", "-", "zoom_photo", "-", "edit_undo", "edit_redo", "-",
+                              "bulk_import", "sort_by_date"}));
         const auto *file = f.form->findChild<QMenu *>(QStringLiteral("file_menu"));
         QVERIFY(file);
         QCOMPARE(captions(file),
@@ -84,7 +85,8 @@ private slots:
         for (const QAction *a : f.form->toolbar()->actions())
             if (a->data().isValid())
                 keys << a->data().toString();
-        QCOMPARE(keys.size(), 10);
+        QCOMPARE(keys.size(), 11);
+        QCOMPARE(keys.takeLast(), QStringLiteral("bulkimport")); // after the others
         for (const auto &[key, command, text] : buttons) {
             const auto *button = f.form->toolbar()->findChild<QToolButton *>(QStringLiteral("toolbar_") + key);
             QVERIFY2(button && button->defaultAction() == f.form->action(command), key);

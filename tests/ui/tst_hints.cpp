@@ -32,10 +32,21 @@ private slots:
     void ranges()
     {
         // Twips from the toolbar's corner; its top 30 twips have no hint.
-        const std::tuple<int, int, const char *> toolbar[] = {
-            {0, 100, "新規作成"}, {330, 100, "新規作成"},  {331, 100, "ファイルを開く"}, {1100, 100, ""},
-            {1880, 100, "印刷"},  {1881, 100, "単票印刷"}, {3800, 100, "抜取"},          {3801, 100, ""},
-            {-1, 100, ""},        {500, 30, ""},           {500, 31, "ファイルを開く"}};
+        const std::tuple<int, int, const char *> toolbar[] = {{0, 100, "新規作成"},
+                                                              {330, 100, "新規作成"},
+                                                              {331, 100, "ファイルを開く"},
+                                                              {1100, 100, ""},
+                                                              {1880, 100, "印刷"},
+                                                              {1881, 100, "単票印刷"},
+                                                              {3800, 100, "抜取"},
+                                                              {3801, 100, ""},
+                                                              {-1, 100, ""},
+                                                              {500, 30, ""},
+                                                              {500, 31, "ファイルを開く"},
+                                                              {5519, 100, ""},
+                                                              {5520, 100, "一括取り込み"},
+                                                              {5865, 100, "一括取り込み"},
+                                                              {5866, 100, ""}};
         for (const auto &[x, y, name] : toolbar)
             QVERIFY2(names(hints::toolbar(x, y), name), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
         const std::pair<int, const char *> spinner[] = {{0, "前ページ"},   {420, "前ページ"}, {421, "次ページ"},
@@ -58,6 +69,14 @@ private slots:
             moveOver(button, button->rect().center());
             QVERIFY2(names(hint->text(), a->toolTip()), qPrintable(a->toolTip() + " / " + hint->text()));
         }
+        // The button added later stands clear of the controls lying over the
+        // toolbar, so it can be seen and clicked.
+        QWidget *bulk = form.toolbar()->findChild<QWidget *>(QStringLiteral("toolbar_bulkimport"));
+        QVERIFY(bulk);
+        const QRect bulkRect(bulk->mapTo(form.surface(), QPoint(0, 0)), bulk->size());
+        for (QWidget *over : {static_cast<QWidget *>(form.pageBox()), static_cast<QWidget *>(form.pageSpinner()),
+                              static_cast<QWidget *>(form.copyButton())})
+            QVERIFY(!bulkRect.intersects(over->geometry()));
         moveOver(form.toolbar(), QPoint(form.toolbar()->width() - 5, 10)); // past the buttons
         QCOMPARE(hint->text(), QString());
 

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace sorvane {
 
@@ -94,6 +95,8 @@ void Form1::buildSurface()
     surface_ = new QWidget(this);
     surface_->setMouseTracking(true);
     surface_->installEventFilter(this);
+    // Files dropped anywhere but onto a photo box are imported.
+    surface_->setAcceptDrops(true);
     setCentralWidget(surface_);
 
     rule_ = new QFrame(surface_);
@@ -221,6 +224,29 @@ void Form1::buildToolbar()
         button->installEventFilter(this);
     }
 
+    // The bulk import stands apart, right of the page spinner, so the ranges
+    // of the buttons before it stay as they are: a gap from the end of those
+    // buttons (ten of 23 pixels and three separators) to the spinner's right
+    // edge, a separator, then the button.
+    constexpr int kButtonsEnd = 10 * 23 + 3 * 8;
+    auto *gap = new QWidget;
+    gap->setFixedSize(px(5400) - kButtonsEnd, 22);
+    gap->setMouseTracking(true);
+    toolbar_->addWidget(gap);
+    toolbar_->addWidget(toolbarSeparator());
+    QAction *bulkImport = action(QStringLiteral("bulk_import"));
+    bulkImport->setIcon(themeIcon("folder-open"));
+    bulkImport->setIconVisibleInMenu(false);
+    bulkImport->setIconText(QStringLiteral("一括取り込み"));
+    bulkImport->setToolTip(QStringLiteral("一括取り込み"));
+    bulkImport->setData(QStringLiteral("bulkimport"));
+    toolbar_->addAction(bulkImport);
+    QWidget *bulkButton = toolbar_->widgetForAction(bulkImport);
+    bulkButton->setObjectName(QStringLiteral("toolbar_bulkimport"));
+    bulkButton->setFixedSize(23, 22);
+    bulkButton->setMouseTracking(true);
+    bulkButton->installEventFilter(this);
+
     pageBox_ = new QLineEdit(surface_);
     pageBox_->setGeometry(twipRect(4080, 100, 480, 270));
     pageBox_->setReadOnly(true);
@@ -339,6 +365,13 @@ void Form1::buildMenus()
     redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     connect(redoAction_, &QAction::triggered, this, [this] { redoStep(); });
     updateHistoryActions();
+    // Commands added later come after the others.
+    editMenu_->addSeparator();
+    connect(addCommand(editMenu_, QStringLiteral("bulk_import"), QStringLiteral("写真の一括取り込み(&I)..."),
+                       QKeySequence(Qt::CTRL | Qt::Key_I)),
+            &QAction::triggered, this, [this] { BulkImport(); });
+    connect(addCommand(editMenu_, QStringLiteral("sort_by_date"), QStringLiteral("撮影日順に並べ替え"), {}),
+            &QAction::triggered, this, [this] { SortByShootingDate(); });
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     helpMenu_->setObjectName(QStringLiteral("help_menu"));
@@ -394,6 +427,19 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             }
         }
         return false;
+    }
+    if (takeWindowDrop(watched, event))
+        return true;
+    if (event->type() == QEvent::ToolTip) {
+        const auto box = std::find(photoBoxes_.begin(), photoBoxes_.end(), watched);
+        if (box != photoBoxes_.end()) {
+            const QString tip = photoToolTip(int(box - photoBoxes_.begin()));
+            if (tip.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, *box);
+            return true;
+        }
     }
     if (event->type() == QEvent::FocusOut &&
         (std::find(titleBoxes_.begin(), titleBoxes_.end(), watched) != titleBoxes_.end() ||

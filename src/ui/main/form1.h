@@ -97,6 +97,15 @@ public:
     void PasteText();
     void zoomPhoto();
     void showVersion();
+    // 写真の一括取り込み: many photos or a folder chosen in a dialog, or
+    // dropped onto the window, placed in shooting order from the selected
+    // slot on, as one step; what is no photo is listed afterwards.
+    void BulkImport();
+    void importPhotos(const QStringList &paths);
+    // 撮影日順に並べ替え, one step.
+    void SortByShootingDate();
+    // The tool tip of a slot's photo box ("" for a slot without a photo).
+    QString photoToolTip(int slot) const;
     // Recovery copies left by runs that ended without saving, offered one
     // after the other; true when one was restored (it is then the album in
     // hand, unsaved).
@@ -209,6 +218,9 @@ private:
     void afterPageRelease();
     void showStep(const std::optional<EditPlace> &place);
     void showHint(const QString &text);
+    // Files dragged onto the window outside the photo boxes: true when the
+    // event was a drag of files and was taken here.
+    bool takeWindowDrop(QObject *watched, QEvent *event);
     void message(const QString &text, const QString &caption = {});
 
     PlatformServices &services_;
@@ -233,8 +245,10 @@ private:
     AlbumLock lock_;
     QString readOnlyFile_;
     QString openedDespiteLock_;
-    // The photo path each slot's picture was loaded for.
+    // The photo path each slot's picture was loaded for, and why it could
+    // not be shown ("" when it is).
     std::array<QString, kSlots> shownPhoto_;
+    std::array<QString, kSlots> shownError_;
 
     // The controls, named for their role; each one's control name (Text1,
     // Image1, ...) follows it.

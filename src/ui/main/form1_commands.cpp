@@ -5,6 +5,7 @@
 #include "ui/main/form1.h"
 #include "ui/main/page_spinner.h"
 #include "ui/main/photo_box.h"
+#include "ui/main/photo_texts.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,11 +15,6 @@ namespace sorvane {
 
 namespace {
 
-const QString kPhotoFilter =
-    QStringLiteral("すべてのファイル (*.*)|*.*|") + QStringLiteral("BMP ファイル (*.bmp)|*.bmp|") +
-    QStringLiteral("GIF ファイル (*.gif)|*.gif|") + QStringLiteral("ICO ファイル (*.ico)|*.ico|") +
-    QStringLiteral("JPG ファイル (*.jpg)|*.jpg|") + QStringLiteral("JPEG ファイル (*.jpeg)|*.jpeg|") +
-    QStringLiteral("WMF ファイル (*.wmf)|*.wmf|");
 constexpr int kJpgFilterIndex = 5;
 
 } // namespace
@@ -27,13 +23,14 @@ void Form1::placePhoto(int slot, const QString &path, const QImage &picture, con
 {
     photoBoxes_[size_t(slot)]->setPicture(picture);
     shownPhoto_[size_t(slot)] = path;
+    shownError_[size_t(slot)].clear();
     document_.setPhoto(rowOf(slot), path, growsIfLastSlot(slot), stepName, placeOf(slot));
 }
 
 void Form1::LoadPhoto(int slot)
 {
     FileDialogRequest request;
-    request.filter = kPhotoFilter;
+    request.filter = photoFileFilter();
     request.filterIndex = kJpgFilterIndex;
     const QString path = services_.openFileName(request);
     if (!path.isEmpty()) {
@@ -112,6 +109,7 @@ void Form1::DeletePhoto(int slot)
 {
     photoBoxes_[size_t(slot)]->setPicture({});
     shownPhoto_[size_t(slot)].clear();
+    shownError_[size_t(slot)].clear();
     document_.clearEntry(rowOf(slot), placeOf(slot));
 }
 

@@ -298,11 +298,12 @@ void Form1::showSlotPicture(int slot)
 {
     const QString path = document_.text(rowOf(slot), AlbumTable::PhotoPath);
     shownPhoto_[size_t(slot)] = path;
+    shownError_[size_t(slot)].clear();
     if (path.isEmpty()) {
         photoBoxes_[size_t(slot)]->setPicture({});
         return;
     }
-    QString error;
+    QString &error = shownError_[size_t(slot)];
     const QImage picture = pictureFor(path, &error);
     photoBoxes_[size_t(slot)]->setPicture(picture.isNull() ? missingPhotoPicture(slotPictureSize(), path) : picture);
 }

@@ -19,7 +19,7 @@ struct Range {
     const char16_t *text;
 };
 
-const std::array<Range, 13> kToolbarRanges{{
+const std::array<Range, 14> kToolbarRanges{{
     {0, false, 330, u"新規作成　：　新しい写真帳を作ります"},
     {330, true, 675, u"ファイルを開く　：　写真帳ファイルを開きます"},
     {676, false, 1020, u"保存　：　写真帳をファイルに保存します"},
@@ -33,6 +33,8 @@ const std::array<Range, 13> kToolbarRanges{{
     {2981, false, 3120, u""},
     {3121, false, 3450, u"挿入　：　写真を後ろにずらして空白を入れます"},
     {3451, false, 3800, u"抜取　：　写真を削除して前にずらします"},
+    // Beside the page spinner, clear of the ranges above.
+    {5520, false, 5865, u"一括取り込み　：　写真をまとめて撮影日順に取り込みます"},
 }};
 
 } // namespace
