@@ -5,9 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# libheif-dev brings libheif1 with its HEVC decoder (libde265) and encoder
+# (x265, which the tests make HEIF photos with); qt6-image-formats-plugins
+# holds Qt's TIFF and WebP readers.
 packages=(cmake ninja-build g++ git qt6-base-dev libwmf-dev libbenchmark-dev clang-format
   fonts-ipafont-gothic fonts-ipafont-mincho adwaita-icon-theme poppler-utils libcups2-dev
-  qt6-translations-l10n libxcb1-dev libjpeg62-turbo-dev libexiv2-dev pkg-config)
+  qt6-translations-l10n libxcb1-dev libjpeg62-turbo-dev libexiv2-dev pkg-config
+  libheif-dev qt6-image-formats-plugins)
 # Only the tests need these: a private CUPS scheduler that real print jobs go
 # to, and an X server with a window manager for the real editor's windows.
 test_packages=(cups-daemon cups-client xvfb openbox xdotool x11-utils)

@@ -1,5 +1,6 @@
 #include "picture/photo_import.h"
 
+#include "picture/heif_image.h"
 #include "picture/picture_check.h"
 #include "picture/picture_loader.h"
 #include "picture/wmf_image.h"
@@ -50,15 +51,23 @@ QString importProblem(const QString &path)
         return QStringLiteral("empty file");
     if (isWmf(head))
         return info.size() > kMaxMetafileBytes ? QStringLiteral("metafile too large") : QString();
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    if (!reader.canRead())
-        return QStringLiteral("not a picture");
     // The header's claims against the budgets; the data itself is checked
     // when the photo is shown or printed.
-    const QSize size = reader.size();
-    if (!size.isValid())
-        return QStringLiteral("not a picture");
+    QSize size;
+    if (isHeif(head)) {
+        QString reason;
+        size = heifFileSize(path, &reason);
+        if (!size.isValid())
+            return reason;
+    } else {
+        QImageReader reader(path);
+        reader.setDecideFormatFromContent(true);
+        if (!reader.canRead())
+            return QStringLiteral("not a picture");
+        size = reader.size();
+        if (!size.isValid())
+            return QStringLiteral("not a picture");
+    }
     if (qint64(size.width()) * size.height() > kMaxPicturePixels)
         return QStringLiteral("picture too large: %1 × %2 pixels").arg(size.width()).arg(size.height());
     return {};

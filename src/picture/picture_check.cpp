@@ -253,6 +253,16 @@ Claim bmpClaim(QByteArrayView bytes)
 
 } // namespace
 
+QString budgetProblem(QSize size, qint64 decodeBytes, qint64 fileBytes)
+{
+    const qint64 pixels = qint64(qMax(0, size.width())) * qMax(0, size.height());
+    if (pixels > kMaxPicturePixels || decodeBytes > kMaxDecodeBytes)
+        return QStringLiteral("picture too large: %1").arg(sizeText(size));
+    if (pixels > kMaxPixelsPerFileByte * fileBytes)
+        return QStringLiteral("file too small for a picture of %1").arg(sizeText(size));
+    return {};
+}
+
 QString decodeProblem(QByteArrayView bytes, QSize decodeSize, const std::function<QSize()> &headerSize)
 {
     Claim claim;
@@ -268,11 +278,9 @@ QString decodeProblem(QByteArrayView bytes, QSize decodeSize, const std::functio
     }
     if (claim.size.isEmpty())
         return claim.cutOffReason.isEmpty() ? QStringLiteral("picture size unreadable") : claim.cutOffReason;
-    const qint64 pixels = qint64(claim.size.width()) * claim.size.height();
-    if (pixels > kMaxPicturePixels || claim.decodeBytes > kMaxDecodeBytes)
-        return QStringLiteral("picture too large: %1").arg(sizeText(claim.size));
-    if (pixels > kMaxPixelsPerFileByte * bytes.size())
-        return QStringLiteral("file too small for a picture of %1").arg(sizeText(claim.size));
+    const QString problem = budgetProblem(claim.size, claim.decodeBytes, bytes.size());
+    if (!problem.isEmpty())
+        return problem;
     if (claim.checkData) {
         const Data data = claim.checkData();
         if (data != Data::Whole)

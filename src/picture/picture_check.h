@@ -32,6 +32,12 @@ inline constexpr qint64 kMaxDecodeBytes = qint64(224) * 1024 * 1024;
 // data the file does not hold.
 inline constexpr qint64 kMaxPixelsPerFileByte = 16384;
 
+// Why a picture of `size` (as its header claims) should not be decoded when
+// decoding it takes decodeBytes of memory and its file holds fileBytes: a
+// short reason, or an empty string when it may be. Every format is held to
+// these budgets; decodeProblem() applies them to the formats Qt reads.
+QString budgetProblem(QSize size, qint64 decodeBytes, qint64 fileBytes);
+
 // Why the picture in these bytes should not be decoded at decodeSize (the
 // size a scaling reader is asked for; empty for its own size): a short
 // reason, or an empty string when it may be. JPEG, GIF and BMP headers are

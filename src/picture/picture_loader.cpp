@@ -1,6 +1,8 @@
 #include "picture/picture_loader.h"
 
 #include "io/text_file.h"
+#include "picture/exif_orientation.h"
+#include "picture/heif_image.h"
 #include "picture/jpeg_decoder.h"
 #include "picture/picture_check.h"
 #include "picture/wmf_image.h"
@@ -99,6 +101,11 @@ QImage loadFile(const QString &path, QSize size, DrawingBudget &budget, QString 
         return failed(error, QStringLiteral("empty file"));
     if (isWmf(bytes))
         return loadMetafile(path, bytes, size, budget, error);
+    if (isHeif(bytes)) {
+        QString reason;
+        QImage image = decodeHeif(bytes, size, &reason);
+        return image.isNull() ? failed(error, reason) : image;
+    }
 
     QBuffer buffer(&read.bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -114,7 +121,12 @@ QImage loadFile(const QString &path, QSize size, DrawingBudget &budget, QString 
     // size.
     const bool resize = !size.isEmpty();
     QSize decoded = resize ? size : QSize();
-    const QImageIOHandler::Transformations transformation = reader.transformation();
+    // Qt's PNG and WebP readers leave the EXIF orientation out; exiv2 reads
+    // it, and the picture is turned here after reading.
+    const bool readerTurns = reader.supportsOption(QImageIOHandler::ImageTransformation);
+    const QByteArray format = reader.format();
+    const QImageIOHandler::Transformations transformation =
+        readerTurns || (format != "png" && format != "webp") ? reader.transformation() : exifTransformation(bytes);
     if (resize && (transformation & QImageIOHandler::TransformationRotate90))
         decoded.transpose();
     // Before anything is decoded: whether the header claims more than a
@@ -131,6 +143,8 @@ QImage loadFile(const QString &path, QSize size, DrawingBudget &budget, QString 
             reader.setScaledSize(decoded);
         image = reader.read();
         reason = reader.errorString();
+        if (!readerTurns && !image.isNull())
+            image = upright(image, transformation);
     }
     if (image.isNull())
         return failed(error, reason.isEmpty() ? QStringLiteral("unreadable picture") : reason);

@@ -8,9 +8,10 @@
 
 namespace sorvane {
 
-// Loads the picture in a file (BMP, GIF, ICO, JPEG or WMF, recognised by its
-// content, not its name; other formats Qt reads load too), upright as its EXIF
-// orientation says, decoded for display at `size` pixels: the result is
+// Loads the picture in a file (BMP, GIF, ICO, JPEG, PNG, TIFF, WebP, HEIF or
+// WMF, recognised by its content, not its name; other formats Qt reads load
+// too), upright as its EXIF orientation (TIFF's orientation tag, HEIF's own
+// transformations) says, decoded for display at `size` pixels: the result is
 // exactly that size, stretched. A JPEG is decoded at a reduced scale when a
 // smaller size is asked, which is several times faster than decoding it whole.
 // An invalid or empty size gives the picture at its own size. Animated

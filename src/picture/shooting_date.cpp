@@ -1,5 +1,7 @@
 #include "picture/shooting_date.h"
 
+#include "picture/exiv2_setup.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -8,20 +10,11 @@
 #include <exiv2/exiv2.hpp>
 
 #include <algorithm>
-#include <mutex>
 #include <numeric>
 
 namespace sorvane {
 
 namespace {
-
-// exiv2 reports every oddity of a file on standard error by default; a
-// file it cannot read is simply one without a date here.
-void muteExiv2()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute); });
-}
 
 QString exifText(const Exiv2::ExifData &exif, const char *key)
 {
@@ -60,10 +53,11 @@ ShootingDate shootingDate(const QString &path)
     const QFileInfo file(path);
     if (!file.isFile())
         return result;
-    muteExiv2();
+    setUpExiv2();
     try {
         // Only the metadata is read: for a JPEG the segments before the
-        // picture data, whatever the file's size.
+        // picture data, for a HEIF photo its boxes and EXIF item, whatever
+        // the file's size.
         const std::unique_ptr<Exiv2::Image> image(
             Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString()).release());
         if (image) {

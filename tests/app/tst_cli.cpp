@@ -1,7 +1,9 @@
 // The command line of the sorvane program, run as a separate process without
 // a display, the way a script or a scheduled job runs it.
 #include "exif_photos.h"
+#include "heif_photos.h"
 #include "io/album_file.h"
+#include "quadrants.h"
 #include "text/cp932.h"
 
 #include <QDir>
@@ -397,6 +399,40 @@ private slots:
             }
         }
         QVERIFY(coloured);
+    }
+
+    // A HEIF photo stored on its side is printed upright: turned once by
+    // the file's own boxes, not again by the EXIF orientation it also
+    // carries.
+    void heifPhotoPrintsUpright()
+    {
+        using namespace sorvane::testing;
+        const QByteArray exif = QByteArray("Exif\0\0", 6) + exifBlock({{"Exif.Image.Orientation", "6"}});
+        QFile heic(path("albums/photos/IMG_0001.HEIC"));
+        QVERIFY(heic.open(QIODevice::WriteOnly));
+        heic.write(encodeHeic(quadrants(QSize(128, 96)), heif_orientation_rotate_90_cw, exif));
+        heic.close();
+        writeAlbum(path("albums/heic.svd"), {"photos/IMG_0001.HEIC", "", ""});
+        const Run r = run(args("--export-pdf @out/heic.pdf @albums/heic.svd"));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QProcess render;
+        render.start("pdftoppm",
+                     {"-f", "2", "-l", "2", "-singlefile", "-r", "40", "-png", path("out/heic.pdf"), path("out/heic")});
+        QVERIFY(render.waitForFinished(60000) && render.exitCode() == 0);
+        const QImage page(path("out/heic.png"));
+        QVERIFY(!page.isNull());
+        // The photo is what is coloured on the page.
+        QRect photo;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                if (c.saturation() > 100 && c.value() > 60)
+                    photo |= QRect(x, y, 1, 1);
+            }
+        }
+        QVERIFY(photo.width() > 20 && photo.height() > 20);
+        QCOMPARE(quarterColours(page.copy(photo)), QList<QRgb>({kBlue, kRed, kYellow, kGreen}));
     }
 
     // "-" sends the PDF down standard output, for a pipe.

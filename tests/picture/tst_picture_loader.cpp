@@ -1,6 +1,9 @@
 #include "crafted_pictures.h"
+#include "exif_photos.h"
+#include "heif_photos.h"
 #include "picture/picture_loader.h"
 #include "picture/wmf_image.h"
+#include "quadrants.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -8,30 +11,22 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <functional>
 
 using namespace sorvane;
-using sorvane::testing::encode;
+using namespace sorvane::testing;
 
 namespace {
 
-const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255), kYellow = qRgb(255, 255, 0);
-
-QImage painted(int width, int height, const std::function<QRgb(int x, int y)> &colour)
+// An EXIF block holding nothing but the orientation tag: big-endian TIFF
+// header, IFD at 8 with one entry (Orientation, SHORT, one value), no
+// further IFD.
+QByteArray orientationBlock(int orientation)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colour(x, y));
-    }
-    return image;
-}
-
-// 64×48: red | green over blue | yellow.
-QImage quadrants()
-{
-    return painted(64, 48, [](int x, int y) { return y < 24 ? (x < 32 ? kRed : kGreen) : (x < 32 ? kBlue : kYellow); });
+    return QByteArray("MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 19) + char(orientation) +
+           QByteArray(6, '\0');
 }
 
 // Puts an APP1 segment right after the JPEG's start-of-image marker.
@@ -44,9 +39,44 @@ QByteArray withApp1(QByteArray jpeg, const QByteArray &payload)
 // The JPEG with an EXIF block holding nothing but the orientation tag.
 QByteArray withOrientation(const QByteArray &jpeg, int orientation)
 {
-    // Big-endian TIFF header, IFD at 8 with one entry: Orientation, SHORT, one value; no further IFD.
-    return withApp1(jpeg, QByteArray("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 25) +
-                              char(orientation) + QByteArray(6, '\0'));
+    return withApp1(jpeg, QByteArray("Exif\0\0", 6) + orientationBlock(orientation));
+}
+
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= uchar(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// The PNG with an eXIf chunk (as cameras and phones write it) after its
+// header chunk.
+QByteArray withExifChunk(QByteArray png, int orientation)
+{
+    const QByteArray body = QByteArray("eXIf") + orientationBlock(orientation);
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(body.size() - 4), chunk.data());
+    chunk += body + QByteArray(4, '\0');
+    qToBigEndian<quint32>(crc32(body), chunk.data() + chunk.size() - 4);
+    return png.insert(8 + 25, chunk);
+}
+
+// What Qt's writer makes of the picture when told that it is to be shown
+// turned: TIFF stores the pixels as they are with an orientation tag.
+QByteArray encodeTurned(const QImage &image, const char *format, QImageIOHandler::Transformations turn)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setTransformation(turn);
+    if (!writer.write(image))
+        qFatal("cannot encode %s", format);
+    return bytes;
 }
 
 QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
@@ -58,32 +88,16 @@ QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &b
     return path;
 }
 
-// The quadrant colours at the centres of the four quarters, allowing for JPEG
-// loss and smoothing (0 for none of them).
-QList<QRgb> quarterColours(const QImage &image)
-{
-    QList<QRgb> colours;
-    for (const QPoint &p : {QPoint(1, 1), QPoint(3, 1), QPoint(1, 3), QPoint(3, 3)}) {
-        const QRgb pixel = image.pixel(p.x() * image.width() / 4, p.y() * image.height() / 4);
-        colours.append(0);
-        for (QRgb c : {kRed, kGreen, kBlue, kYellow}) {
-            if (qAbs(qRed(pixel) - qRed(c)) < 60 && qAbs(qGreen(pixel) - qGreen(c)) < 60 &&
-                qAbs(qBlue(pixel) - qBlue(c)) < 60)
-                colours.last() = c;
-        }
-    }
-    return colours;
-}
-
 } // namespace
 
 class TestPictureLoader : public QObject {
     Q_OBJECT
 private slots:
     // Exactly the size asked for, or the picture's own for an empty size,
-    // upright as the EXIF orientation says: 6 turns the stored picture a
-    // quarter clockwise, 8 a quarter anticlockwise, 3 half a turn. The content
-    // decides the format, not the name. The file itself is never written.
+    // upright as the EXIF orientation (TIFF's tag, HEIF's transformations)
+    // says: 6 turns the stored picture a quarter clockwise, 8 a quarter
+    // anticlockwise, 3 half a turn, 2 mirrors it. The content decides the
+    // format, not the name. The file itself is never written.
     void loadsUpright_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -103,6 +117,36 @@ private slots:
                                 << QList<QRgb>{kBlue, kRed, kYellow, kGreen};
         QTest::newRow("EXIF 8") << withOrientation(jpeg, 8) << "photo.jpg" << QSize(48, 64)
                                 << QList<QRgb>{kGreen, kYellow, kRed, kBlue};
+        const QList<QRgb> quarterTurn{kBlue, kRed, kYellow, kGreen};
+        // Qt's TIFF reader gives the orientation tag.
+        QTest::newRow("tiff") << encode(quadrants(), "tiff") << "photo.jpg" << QSize(64, 48) << stored;
+        QTest::newRow("TIFF tag 6") << encodeTurned(quadrants(), "tiff", QImageIOHandler::TransformationRotate90)
+                                    << "photo.tif" << QSize(48, 64) << quarterTurn;
+        // Qt's PNG and WebP readers do not: the EXIF data is read with exiv2.
+        const QByteArray png = encode(quadrants(), "png"), webp = encode(quadrants(), "webp");
+        QTest::newRow("webp") << webp << "photo.jpg" << QSize(64, 48) << stored;
+        QTest::newRow("WebP EXIF 6") << withExifOrientation(webp, 6) << "photo.webp" << QSize(48, 64) << quarterTurn;
+        QTest::newRow("PNG eXIf 6") << withExifChunk(png, 6) << "photo.png" << QSize(48, 64) << quarterTurn;
+        QTest::newRow("PNG EXIF text 8") << withExifOrientation(png, 8) << "photo.png" << QSize(48, 64)
+                                         << QList<QRgb>{kGreen, kYellow, kRed, kBlue};
+        // HEIF turns and mirrors by its own boxes; its EXIF orientation only
+        // repeats them and is left alone, or the photo would turn twice.
+        // (x265 pads pictures under 64 pixels high, so these are larger.)
+        const QImage large = quadrants(QSize(128, 96));
+        QTest::newRow("heic") << encodeHeic(large) << "photo.jpg" << QSize(128, 96) << stored;
+        QTest::newRow("HEIC turned 90") << encodeHeic(large, heif_orientation_rotate_90_cw) << "IMG_0001.HEIC"
+                                        << QSize(96, 128) << quarterTurn;
+        QTest::newRow("HEIC turned 180") << encodeHeic(large, heif_orientation_rotate_180) << "photo.heic"
+                                         << QSize(128, 96) << QList<QRgb>{kYellow, kBlue, kGreen, kRed};
+        QTest::newRow("HEIC turned 270") << encodeHeic(large, heif_orientation_rotate_270_cw) << "photo"
+                                         << QSize(96, 128) << QList<QRgb>{kGreen, kYellow, kRed, kBlue};
+        QTest::newRow("HEIC mirrored") << encodeHeic(large, heif_orientation_flip_horizontally) << "photo.heif"
+                                       << QSize(128, 96) << QList<QRgb>{kGreen, kRed, kYellow, kBlue};
+        QTest::newRow("HEIC turned 90, EXIF 6")
+            << encodeHeic(large, heif_orientation_rotate_90_cw, QByteArray("Exif\0\0", 6) + orientationBlock(6))
+            << "photo.heic" << QSize(96, 128) << quarterTurn;
+        QTest::newRow("HEIC upright, EXIF 6") << encodeHeic(large, heif_orientation_normal, orientationBlock(6))
+                                              << "photo.heic" << QSize(128, 96) << stored;
     }
     void loadsUpright()
     {

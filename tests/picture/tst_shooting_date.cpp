@@ -1,10 +1,13 @@
 // Shooting dates read from the photos' EXIF data (written here with exiv2
-// into JPEGs made by the test), the fallbacks when there is none, and the
-// order they give.
+// into JPEGs, and with libheif into HEIF photos, made by the test), the
+// fallbacks when there is none, and the order they give.
 #include "exif_photos.h"
+#include "heif_photos.h"
 #include "picture/shooting_date.h"
+#include "quadrants.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -121,6 +124,31 @@ private slots:
 
         QCOMPARE(shootingDate(dir.filePath("missing.jpg")).source, DateSource::None);
         QCOMPARE(shootingDate(dir.path()).source, DateSource::None);
+    }
+
+    // A HEIF photo keeps its EXIF data in an item of its own, which exiv2
+    // reads with its ISO media file support; without one, the file's time.
+    void heifPhotos()
+    {
+        using namespace sorvane::testing;
+        const QImage picture = quadrants();
+        const QByteArray exif = exifBlock(
+            {{"Exif.Photo.DateTimeOriginal", "2026:11:03 10:00:00"}, {"Exif.Photo.OffsetTimeOriginal", "+09:00"}});
+        QFile dated(dir.filePath("IMG_0001.HEIC"));
+        QVERIFY(dated.open(QIODevice::WriteOnly));
+        dated.write(encodeHeic(picture, heif_orientation_rotate_90_cw, exif));
+        dated.close();
+        const ShootingDate shot = shootingDate(dated.fileName());
+        QCOMPARE(shot.source, DateSource::Original);
+        QCOMPARE(shot.when, at(10, 0, 9 * 3600));
+
+        QFile plain(dir.filePath("plain.heic"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.write(encodeHeic(picture));
+        plain.close();
+        const ShootingDate copied = shootingDate(plain.fileName());
+        QCOMPARE(copied.source, DateSource::FileModified);
+        QCOMPARE(copied.when, QFileInfo(plain.fileName()).lastModified());
     }
 
     // Earlier first, comparing the moments (offsets included); equal dates
