@@ -2,7 +2,6 @@
 
 #include "model/album_commands.h"
 #include "model/number_text.h"
-#include "model/photo_path.h"
 
 #include <algorithm>
 #include <vector>
@@ -24,16 +23,21 @@ bool allEmpty(const AlbumTable &table, int first, int last)
 
 } // namespace
 
-AlbumDocument::AlbumDocument(QObject *parent) : QObject(parent)
+AlbumDocument::AlbumDocument(QObject *parent) : QObject(parent), locator_(std::make_shared<PhotoLocator>())
 {
     history_.setUndoLimit(kHistoryLimit);
 }
 
 AlbumDocument::~AlbumDocument() = default;
 
-QString AlbumDocument::resolvePhotoPath(const QString &photoPath) const
+PhotoLocation AlbumDocument::locatePhoto(const QString &photoPath) const
 {
-    return sorvane::resolvePhotoPath(filePath_, photoPath);
+    return locator_->locate(filePath_, photoPath);
+}
+
+void AlbumDocument::setPhotoLocator(std::shared_ptr<PhotoLocator> locator)
+{
+    locator_ = locator ? std::move(locator) : std::make_shared<PhotoLocator>();
 }
 
 void AlbumDocument::markChanged()

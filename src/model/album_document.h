@@ -1,10 +1,12 @@
 #pragma once
 
 #include "model/album_contents.h"
+#include "model/photo_locator.h"
 
 #include <QObject>
 #include <QUndoStack>
 
+#include <memory>
 #include <optional>
 
 namespace sorvane {
@@ -47,9 +49,14 @@ public:
     QString text(int row, int column) const { return table_.text(row, column); }
     // "" for an album that was never read or written.
     const QString &filePath() const { return filePath_; }
-    // The file a photo path names; a relative one is taken from the folder of
-    // the album file.
-    QString resolvePhotoPath(const QString &photoPath) const;
+    // Where the photo of a path is (see PhotoLocator), and the file it names:
+    // the file found, or for a missing photo the path as written (a relative
+    // one taken from the folder of the album file).
+    PhotoLocation locatePhoto(const QString &photoPath) const;
+    QString resolvePhotoPath(const QString &photoPath) const { return locatePhoto(photoPath).file; }
+    // The locator photos are found with; by default one without mappings.
+    const PhotoLocator &photoLocator() const { return *locator_; }
+    void setPhotoLocator(std::shared_ptr<PhotoLocator> locator);
 
     // False after any edit, true after a completed save. The album's own
     // lifecycle (startNew, replace) leaves it alone.
@@ -140,6 +147,7 @@ private:
     AlbumTable table_;
     CoverData cover_;
     QString filePath_;
+    std::shared_ptr<PhotoLocator> locator_;
     bool saved_ = true;
     // Typing steps merge only within one run; every boundary starts a new one.
     quint64 typingRun_ = 0;

@@ -8,24 +8,19 @@ namespace sorvane {
 
 QImageIOHandler::Transformations transformationOfOrientation(long orientation)
 {
-    switch (orientation) {
-    case 2:
-        return QImageIOHandler::TransformationMirror;
-    case 3:
-        return QImageIOHandler::TransformationRotate180;
-    case 4:
-        return QImageIOHandler::TransformationFlip;
-    case 5:
-        return QImageIOHandler::TransformationFlipAndRotate90;
-    case 6:
-        return QImageIOHandler::TransformationRotate90;
-    case 7:
-        return QImageIOHandler::TransformationMirrorAndRotate90;
-    case 8:
-        return QImageIOHandler::TransformationRotate270;
-    default:
-        return QImageIOHandler::TransformationNone;
-    }
+    // EXIF orientations 1 to 8 in order: how the stored picture is shown.
+    using H = QImageIOHandler;
+    static constexpr H::Transformation kTurns[] = {
+        H::TransformationNone,
+        H::TransformationMirror,
+        H::TransformationRotate180,
+        H::TransformationFlip,
+        H::TransformationFlipAndRotate90,
+        H::TransformationRotate90,
+        H::TransformationMirrorAndRotate90,
+        H::TransformationRotate270,
+    };
+    return orientation >= 1 && orientation <= 8 ? kTurns[orientation - 1] : H::TransformationNone;
 }
 
 QImageIOHandler::Transformations exifTransformation(QByteArrayView bytes)

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTransform>
@@ -159,6 +160,33 @@ QImage loadFile(const QString &path, QSize size, DrawingBudget &budget, QString 
 }
 
 } // namespace
+
+QSize pictureSize(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(64);
+    if (isHeif(head))
+        return heifFileSize(path, nullptr);
+    if (isWmf(head)) {
+        const BoundedRead read = readBoundedFile(path, kMaxMetafileBytes);
+        return read.status == BoundedRead::Ok ? wmfFrameSize(read.bytes) : QSize();
+    }
+    file.seek(0);
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    QSize size = reader.size();
+    QImageIOHandler::Transformations transformation = reader.transformation();
+    const QByteArray format = reader.format();
+    if (!reader.supportsOption(QImageIOHandler::ImageTransformation) && (format == "png" || format == "webp")) {
+        const BoundedRead read = readBoundedFile(path, kMaxPictureFileBytes);
+        transformation = read.status == BoundedRead::Ok ? exifTransformation(read.bytes) : transformation;
+    }
+    if (transformation & QImageIOHandler::TransformationRotate90)
+        size.transpose();
+    return size;
+}
 
 QImage loadPicture(const QString &path, QSize size, QString *error)
 {

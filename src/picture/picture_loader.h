@@ -32,6 +32,11 @@ namespace sorvane {
 QImage loadPicture(const QString &path, QSize size, QString *error = nullptr);
 QImage loadPicture(const QString &path, QSize size, QString *error, DrawingBudget &budget);
 
+// The size of the picture in a file as it is shown, upright, read from its
+// header without decoding it (a metafile's frame at 96 dpi); an invalid size
+// when the file is no picture or its size cannot be read.
+QSize pictureSize(const QString &path);
+
 // Files larger than this are refused without being read.
 inline constexpr qint64 kMaxPictureFileBytes = 256 * 1024 * 1024;
 // Windows Metafiles larger than this are refused.

@@ -1,6 +1,7 @@
 // HEIF photos made here with libheif's encoder: recognised by their brands,
 // their size read from the boxes alone, broken ones and ones whose header
 // claims too much refused with a reason, transparency kept.
+#include "file_bytes.h"
 #include "heif_photos.h"
 #include "picture/heif_image.h"
 #include "picture/picture_loader.h"
@@ -25,15 +26,6 @@ QByteArray ftyp(const QByteArray &major, const QList<QByteArray> &compatible)
         box += brand;
     qToBigEndian<quint32>(quint32(box.size()), box.data());
     return box;
-}
-
-QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 // The HEIF file with the size its image spatial extents box claims changed.
@@ -88,8 +80,8 @@ private slots:
         const QByteArray turned = encodeHeic(landscape, heif_orientation_rotate_90_cw);
         QCOMPARE(storedHeifSize(turned), QSize(128, 96));
         QString error;
-        QCOMPARE(heifFileSize(write(dir, "turned.heic", turned), &error), QSize(96, 128));
-        QCOMPARE(heifFileSize(write(dir, "plain.heic", encodeHeic(landscape)), &error), QSize(128, 96));
+        QCOMPARE(heifFileSize(writeFile(dir, "turned.heic", turned), &error), QSize(96, 128));
+        QCOMPARE(heifFileSize(writeFile(dir, "plain.heic", encodeHeic(landscape)), &error), QSize(128, 96));
         QVERIFY(!heifFileSize(dir.filePath("missing.heic"), &error).isValid());
         QVERIFY(!error.isEmpty());
     }
@@ -111,7 +103,7 @@ private slots:
     void brokenFilesFail()
     {
         QFETCH(QByteArray, bytes);
-        const QString path = write(dir, "broken.heic", bytes);
+        const QString path = writeFile(dir, "broken.heic", bytes);
         for (const QSize &size : {QSize(), QSize(32, 24)}) {
             QString error;
             QVERIFY(loadPicture(path, size, &error).isNull());
@@ -143,7 +135,7 @@ private slots:
         QFETCH(QSize, claim);
         QFETCH(QString, reason);
         const QString path =
-            write(dir, "claims.heic", claimingSize(encodeHeic(quadrants()), claim.width(), claim.height()));
+            writeFile(dir, "claims.heic", claimingSize(encodeHeic(quadrants()), claim.width(), claim.height()));
         QString error;
         QCOMPARE(heifFileSize(path, &error), claim);
         for (const QSize &size : {QSize(), QSize(320, 240)}) {
@@ -163,13 +155,13 @@ private slots:
         }
         for (const QSize &size : {QSize(), QSize(128, 96)}) {
             QString error;
-            const QImage image = loadPicture(write(dir, "half.heic", encodeHeic(half)), size, &error);
+            const QImage image = loadPicture(writeFile(dir, "half.heic", encodeHeic(half)), size, &error);
             QVERIFY2(!image.isNull(), qPrintable(error));
             QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
             QVERIFY(qAlpha(image.pixel(image.width() / 4, image.height() / 2)) > 240);
             QVERIFY(qRed(image.pixel(image.width() / 4, image.height() / 2)) > 200);
             QVERIFY(qAlpha(image.pixel(image.width() * 3 / 4, image.height() / 2)) < 15);
-            const QImage opaque = loadPicture(write(dir, "opaque.heic", encodeHeic(quadrants())), size);
+            const QImage opaque = loadPicture(writeFile(dir, "opaque.heic", encodeHeic(quadrants())), size);
             QCOMPARE(opaque.format(), QImage::Format_RGB32);
         }
     }

@@ -2,6 +2,7 @@
 // data that stops early, things that are not files, and memory that runs
 // out. Each must fail like any unreadable photo, quickly and within a small
 // memory budget, and never take the program down.
+#include "file_bytes.h"
 #include "address_space_limit.h"
 #include "crafted_pictures.h"
 #include "picture/picture_check.h"
@@ -28,15 +29,6 @@ constexpr qint64 kHeadroom = qint64(300) * 1024 * 1024;
 QString hostile(const char *name)
 {
     return QStringLiteral(SORVANE_TEST_DATA "/pictures/hostile/") + QString::fromLatin1(name);
-}
-
-QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 // The picture in a file, loaded with no more address space than kHeadroom.
@@ -93,9 +85,9 @@ private slots:
         QByteArray bmp = runLengthBmp(4, 4);
         qToLittleEndian<qint32>(0x7FFFFFFF, bmp.data() + 18);
         qToLittleEndian<qint32>(-0x7FFFFFFF, bmp.data() + 22);
-        QTest::newRow("BMP 2147483647²") << write(m_dir, "huge.bmp", bmp)
+        QTest::newRow("BMP 2147483647²") << writeFile(m_dir, "huge.bmp", bmp)
                                          << "picture too large: 2147483647 × 2147483647 pixels";
-        QTest::newRow("GIF 4000²") << write(m_dir, "gif4000.gif", gifOf(4000, 4000, 64))
+        QTest::newRow("GIF 4000²") << writeFile(m_dir, "gif4000.gif", gifOf(4000, 4000, 64))
                                    << "file too small for a picture of 4000 × 4000 pixels";
     }
     void hugeClaimsAreRefusedFromTheHeader()
@@ -132,7 +124,7 @@ private slots:
         QTemporaryDir dir;
         for (const QByteArray &claim : {claimingSize(progressive, 8660, 5773), claimingSize(baseline, 8660, 5773)}) {
             QString error;
-            QVERIFY(loadLimited(write(dir, QStringLiteral("claim.jpg"), claim + padding), kPrint, &error).isNull());
+            QVERIFY(loadLimited(writeFile(dir, QStringLiteral("claim.jpg"), claim + padding), kPrint, &error).isNull());
             QCOMPARE(error, QStringLiteral("JPEG data cut off or damaged"));
         }
         // Formats read whole by Qt are held to the same budget through the
@@ -188,7 +180,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString path = write(dir, QStringLiteral("photo"), bytes);
+        const QString path = writeFile(dir, QStringLiteral("photo"), bytes);
         for (const QSize size : {kSlot, QSize()}) {
             QString error;
             const QImage image = loadLimited(path, size, &error);
@@ -225,7 +217,7 @@ private slots:
     void memoryShortIsAFailure()
     {
         QTemporaryDir dir;
-        const QString path = write(dir, QStringLiteral("photo.jpg"), encode(textured(5000, 4000), "jpeg", 80));
+        const QString path = writeFile(dir, QStringLiteral("photo.jpg"), encode(textured(5000, 4000), "jpeg", 80));
         QString error;
         QVERIFY2(!loadLimited(path, kSlot, &error).isNull(), qPrintable(error));
         QImage image;
@@ -243,7 +235,7 @@ private slots:
     void slowMetafileCostsOneBudget()
     {
         QTemporaryDir dir;
-        const QString path = write(dir, QStringLiteral("heavy.wmf"), heavyMetafile(60000));
+        const QString path = writeFile(dir, QStringLiteral("heavy.wmf"), heavyMetafile(60000));
         const QString tooLong = QStringLiteral("drawing the metafile took too long");
         QString error;
 
@@ -269,12 +261,12 @@ private slots:
         QVERIFY(loadPicture(path, kPrint, &error, larger).isNull());
         QCOMPARE(error, tooLong);
         QVERIFY(larger.spentMs() >= 300);
-        write(dir, QStringLiteral("heavy.wmf"), heavyMetafile(60001));
+        writeFile(dir, QStringLiteral("heavy.wmf"), heavyMetafile(60001));
         DrawingBudget changed(150);
         QVERIFY(loadPicture(path, kPrint, &error, changed).isNull());
         QVERIFY(changed.spentMs() >= 150);
         // A light one draws within any budget left.
-        const QString light = write(dir, QStringLiteral("light.wmf"), heavyMetafile(3));
+        const QString light = writeFile(dir, QStringLiteral("light.wmf"), heavyMetafile(3));
         DrawingBudget job(kJobDrawingMs);
         QVERIFY2(!loadPicture(light, kPrint, &error, job).isNull(), qPrintable(error));
         QVERIFY(job.remainingMs() > 0);

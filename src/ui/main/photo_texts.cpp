@@ -1,10 +1,10 @@
 #include "ui/main/photo_texts.h"
 
+#include "picture/picture_loader.h"
 #include "picture/shooting_date.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLocale>
 
 namespace sorvane {
@@ -95,11 +95,7 @@ QString photoToolTip(const QString &file, const QString &loadError)
         return lines.join(u'\n');
     }
     lines << dateText(shootingDate(file));
-    QImageReader reader(file);
-    reader.setDecideFormatFromContent(true);
-    QSize size = reader.size();
-    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-        size.transpose();
+    const QSize size = pictureSize(file);
     const QLocale locale(QLocale::Japanese, QLocale::Japan);
     if (size.isValid())
         lines << QStringLiteral("大きさ: %1 × %2 ピクセル").arg(size.width()).arg(size.height());
