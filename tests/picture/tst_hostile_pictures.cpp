@@ -2,9 +2,9 @@
 // data that stops early, things that are not files, and memory that runs
 // out. Each must fail like any unreadable photo, quickly and within a small
 // memory budget, and never take the program down.
-#include "file_bytes.h"
 #include "address_space_limit.h"
 #include "crafted_pictures.h"
+#include "file_bytes.h"
 #include "picture/picture_check.h"
 #include "picture/picture_loader.h"
 

@@ -1,6 +1,6 @@
-#include "file_bytes.h"
 #include "crafted_pictures.h"
 #include "exif_photos.h"
+#include "file_bytes.h"
 #include "heif_photos.h"
 #include "picture/picture_loader.h"
 #include "picture/wmf_image.h"
@@ -174,7 +174,8 @@ private slots:
         const QImage stripes = painted(128, 64, [](int x, int) { return x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0); });
         QTemporaryDir dir;
         for (const int orientation : {6, 8}) {
-            const QString path = writeFile(dir, "stripes.jpg", withOrientation(encode(stripes, "jpeg", 100), orientation));
+            const QString path =
+                writeFile(dir, "stripes.jpg", withOrientation(encode(stripes, "jpeg", 100), orientation));
             const QImage image = loadPicture(path, QSize(64, 128));
             QCOMPARE(image.size(), QSize(64, 128));
             int contrast = 0;
