@@ -4,71 +4,179 @@
 #include "text/cp932.h"
 #include "text/line_breaks.h"
 
+#include <QCryptographicHash>
+
 namespace sorvane {
 
 namespace {
 
 const QString kBr = QStringLiteral("<BR>");
 
-// Splits text into lines. A text with any CR LF is split only at CR LF, so a
-// lone CR or LF stays inside its line; a text without CR LF (written by tools
-// that end lines with LF alone) is split at LF. The end of the text ends the
-// last line, whether or not a line break precedes it.
+// Splits the bytes of a file into lines. A file with any CR LF is split only
+// at CR LF, so a lone CR or LF stays inside its line; a file without CR LF
+// (written by tools that end lines with LF alone) is split at LF. The end of
+// the file ends the last line, whether or not a line break precedes it.
+// Neither code page 932 nor UTF-8 uses the bytes CR and LF inside a
+// character, and the decoders never let a broken sequence swallow them, so
+// the lines of the bytes are the lines of the text.
 class LineReader {
 public:
-    explicit LineReader(QStringView text)
-        : text_(text), separator_(text.contains(kCrLf) ? QStringView(kCrLf) : QStringView(u"\n"))
+    explicit LineReader(QByteArrayView bytes)
+        : bytes_(bytes), separator_(bytes.contains(kCrLfBytes) ? QByteArrayView(kCrLfBytes) : QByteArrayView("\n"))
     {
     }
 
-    bool atEnd() const { return pos_ >= text_.size(); }
+    bool atEnd() const { return pos_ >= bytes_.size(); }
 
-    bool next(QStringView &line)
+    bool next(QByteArrayView &line)
     {
         if (atEnd())
             return false;
-        const qsizetype end = text_.indexOf(separator_, pos_);
+        const qsizetype end = bytes_.indexOf(separator_, pos_);
         if (end < 0) {
-            line = text_.sliced(pos_);
-            pos_ = text_.size();
+            line = bytes_.sliced(pos_);
+            pos_ = bytes_.size();
         } else {
-            line = text_.sliced(pos_, end - pos_);
+            line = bytes_.sliced(pos_, end - pos_);
             pos_ = end + separator_.size();
         }
         return true;
     }
 
 private:
-    QStringView text_;
-    QStringView separator_;
+    QByteArrayView bytes_;
+    QByteArrayView separator_;
     qsizetype pos_ = 0;
 };
 
-// Calls put(line) for every line of the album file, fields already in their
-// written form.
+// Calls put(line, bytes) for every line of the album file: the field in its
+// written form, and the bytes the field was read with.
 template <typename Put> void forEachAlbumLine(const CoverData &cover, const AlbumTable &table, Put &&put)
 {
     QString scratch;
-    auto oneLine = [&](const QString &field) {
+    auto oneLine = [&](const QString &field, const FieldBytes &bytes) {
         if (!field.contains(kCrLf))
-            return put(QStringView(field));
+            return put(QStringView(field), bytes);
         scratch = crLfToLf(field);
-        put(QStringView(scratch));
+        put(QStringView(scratch), bytes);
     };
     for (int n = 1; n <= kCoverFieldCount; ++n)
-        oneLine(cover.field(n));
+        oneLine(cover.field(n), cover.fieldBytes(n));
     for (const PhotoEntry &e : table.entries()) {
-        oneLine(e.number);
-        oneLine(e.title);
+        oneLine(e.number, e.numberBytes);
+        oneLine(e.title, e.titleBytes);
         if (e.comment.contains(kCrLf)) {
             scratch = e.comment;
             scratch.replace(kCrLf, kBr);
-            put(QStringView(scratch));
+            put(QStringView(scratch), e.commentBytes);
         } else {
-            put(QStringView(e.comment));
+            put(QStringView(e.comment), e.commentBytes);
         }
-        oneLine(e.photoPath);
+        oneLine(e.photoPath, e.photoPathBytes);
     }
+}
+
+// Whether the bytes a field was read with still stand for its line, written
+// in `encoding`: an edited text no longer decodes from them.
+bool bytesHold(const FieldBytes &bytes, QStringView line, TextEncoding encoding)
+{
+    return !bytes.isEmpty() && bytes.encoding() == encoding && decodePiece(bytes.bytes(), encoding) == line;
+}
+
+QByteArray digestOf(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Decodes one line into a field's text, and keeps the line's bytes beside
+// it when encoding the text would not give them back.
+void takeLine(QByteArrayView line, TextEncoding encoding, QString &text, FieldBytes &bytes, qsizetype *invalid)
+{
+    text = decodePiece(line, encoding, invalid);
+    if (!encodesAs(text, line, encoding))
+        bytes = FieldBytes(line, encoding);
+}
+
+// parseAlbum of the bytes; `whole` the same bytes in an array that may be
+// shared (nullptr: they are copied when they must be kept).
+AlbumReadResult parseAlbumBytes(QByteArrayView bytes, const QByteArray *whole)
+{
+    AlbumReadResult result;
+    AlbumFileError &error = result.error;
+    if (bytes.size() > kMaxAlbumFileBytes) {
+        error.kind = AlbumFileError::TooLarge;
+        return result;
+    }
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        error.kind = AlbumFileError::NotText;
+        error.detail = QString::number(nul);
+        return result;
+    }
+
+    const TextEncoding encoding = hasUtf8Bom(bytes) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+    result.encoding = encoding;
+    qsizetype *const invalid = &result.invalidSequences;
+
+    LineReader lines(encoding == TextEncoding::Utf8 ? bytes.sliced(3) : bytes);
+    QByteArrayView line;
+    qint64 lineNo = 0;
+    CoverData &cover = result.album.cover;
+    for (int n = 1; n <= kCoverFieldCount; ++n) {
+        if (!lines.next(line)) {
+            error.kind = AlbumFileError::EndsInCover;
+            error.line = lineNo + 1;
+            return result;
+        }
+        ++lineNo;
+        takeLine(line, encoding, cover.field(n), cover.fieldBytes(n), invalid);
+    }
+
+    AlbumTable &table = result.album.table;
+    table.clear();
+    while (!lines.atEnd()) {
+        if (table.count() == kMaxAlbumEntries) {
+            error.kind = AlbumFileError::TooManyEntries;
+            error.line = lineNo + 1;
+            return result;
+        }
+        QByteArrayView fields[kLinesPerEntry];
+        for (QByteArrayView &field : fields) {
+            if (!lines.next(field)) {
+                error.kind = AlbumFileError::EndsInEntry;
+                error.entry = table.count() + 1;
+                error.line = lineNo + 1;
+                return result;
+            }
+            ++lineNo;
+        }
+        PhotoEntry e;
+        takeLine(fields[0], encoding, e.number, e.numberBytes, invalid);
+        takeLine(fields[1], encoding, e.title, e.titleBytes, invalid);
+        takeLine(fields[2], encoding, e.comment, e.commentBytes, invalid);
+        takeLine(fields[3], encoding, e.photoPath, e.photoPathBytes, invalid);
+        if (e.comment.contains(kBr))
+            e.comment.replace(kBr, kCrLf);
+        table.appendEntry(std::move(e));
+    }
+    table.setPageCount(table.count() / AlbumTable::kSlotsPerPage);
+
+    // What the album writes as it is shown: a table of fewer than three
+    // entries is shown (and written) with a whole first page.
+    QByteArray written;
+    if (table.count() < AlbumTable::kSlotsPerPage) {
+        AlbumTable shown = table;
+        shown.completeFirstPage();
+        written = serializeAlbum(cover, shown);
+    } else {
+        written = serializeAlbum(cover, table);
+    }
+    AlbumOrigin &origin = result.album.origin;
+    origin.undecodable = result.invalidSequences;
+    if (written != bytes) {
+        origin.fileBytes = whole ? *whole : bytes.toByteArray();
+        origin.writtenDigest = digestOf(written);
+    }
+    return result;
 }
 
 } // namespace
@@ -103,68 +211,14 @@ QString AlbumFileError::message() const
 
 AlbumReadResult parseAlbum(QByteArrayView bytes)
 {
-    AlbumReadResult result;
-    AlbumFileError &error = result.error;
-    if (bytes.size() > kMaxAlbumFileBytes) {
-        error.kind = AlbumFileError::TooLarge;
-        return result;
-    }
-    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
-        error.kind = AlbumFileError::NotText;
-        error.detail = QString::number(nul);
-        return result;
-    }
-
-    const DecodedText decoded = decodeText(bytes);
-    result.encoding = decoded.encoding;
-    result.invalidSequences = decoded.invalidSequences;
-
-    LineReader lines(decoded.text);
-    QStringView line;
-    qint64 lineNo = 0;
-    for (int n = 1; n <= kCoverFieldCount; ++n) {
-        QString &field = result.album.cover.field(n);
-        if (!lines.next(line)) {
-            error.kind = AlbumFileError::EndsInCover;
-            error.line = lineNo + 1;
-            return result;
-        }
-        ++lineNo;
-        field = line.toString();
-    }
-
-    AlbumTable &table = result.album.table;
-    table.clear();
-    while (!lines.atEnd()) {
-        if (table.count() == kMaxAlbumEntries) {
-            error.kind = AlbumFileError::TooManyEntries;
-            error.line = lineNo + 1;
-            return result;
-        }
-        QStringView fields[kLinesPerEntry];
-        for (QStringView &field : fields) {
-            if (!lines.next(field)) {
-                error.kind = AlbumFileError::EndsInEntry;
-                error.entry = table.count() + 1;
-                error.line = lineNo + 1;
-                return result;
-            }
-            ++lineNo;
-        }
-        QString comment = fields[2].toString();
-        if (comment.contains(kBr))
-            comment.replace(kBr, kCrLf);
-        table.appendEntry(fields[0].toString(), fields[1].toString(), comment, fields[3].toString());
-    }
-    table.setPageCount(table.count() / AlbumTable::kSlotsPerPage);
-    return result;
+    return parseAlbumBytes(bytes, nullptr);
 }
 
 AlbumReadResult readAlbumFile(const QString &path)
 {
     BoundedRead read = readBoundedFile(path, kMaxAlbumFileBytes);
     if (read.status == BoundedRead::Ok)
-        return parseAlbum(read.bytes);
+        return parseAlbumBytes(read.bytes, &read.bytes);
     AlbumReadResult result;
     result.error.detail = read.errorString;
     switch (read.status) {
@@ -186,15 +240,23 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
     QByteArray out;
     out.reserve(1024 + qsizetype(table.count()) * 128);
     bool exact = true;
-    forEachAlbumLine(cover, table, [&](QStringView line) {
-        exact = cp932::appendEncoded(out, line) && exact;
+    forEachAlbumLine(cover, table, [&](QStringView line, const FieldBytes &bytes) {
+        if (bytesHold(bytes, line, TextEncoding::Cp932))
+            out.append(bytes.bytes());
+        else
+            exact = cp932::appendEncoded(out, line) && exact;
         out.append(kCrLfBytes);
     });
     if (!exact) {
+        // Bytes read from a code page 932 file cannot stand in a UTF-8 one:
+        // those fields are written from their texts.
         out.clear();
         out.append("\xEF\xBB\xBF");
-        forEachAlbumLine(cover, table, [&](QStringView line) {
-            out.append(line.toUtf8());
+        forEachAlbumLine(cover, table, [&](QStringView line, const FieldBytes &bytes) {
+            if (bytesHold(bytes, line, TextEncoding::Utf8))
+                out.append(bytes.bytes());
+            else
+                out.append(line.toUtf8());
             out.append(kCrLfBytes);
         });
     }
@@ -203,11 +265,20 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
     return out;
 }
 
-AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table,
-                              InPlaceWrite inPlace)
+QByteArray albumFileBytes(const CoverData &cover, const AlbumTable &table, const AlbumOrigin &origin)
+{
+    QByteArray written = serializeAlbum(cover, table);
+    if (!origin.fileBytes.isNull() && digestOf(written) == origin.writtenDigest)
+        return origin.fileBytes;
+    return written;
+}
+
+namespace {
+
+AlbumFileError writeBytes(const QString &path, const QByteArray &bytes, InPlaceWrite inPlace)
 {
     AlbumFileError error;
-    const SafeWriteResult written = replaceFileContents(path, serializeAlbum(cover, table), inPlace);
+    const SafeWriteResult written = replaceFileContents(path, bytes, inPlace);
     if (!written.ok) {
         error.kind = written.damaged ? AlbumFileError::WriteDamaged : AlbumFileError::WriteFailed;
         error.detail = written.error;
@@ -215,9 +286,17 @@ AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const
     return error;
 }
 
+} // namespace
+
+AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table,
+                              InPlaceWrite inPlace)
+{
+    return writeBytes(path, serializeAlbum(cover, table), inPlace);
+}
+
 AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document, InPlaceWrite inPlace)
 {
-    return writeAlbumFile(path, document.cover(), document.table(), inPlace);
+    return writeBytes(path, albumFileBytes(document.cover(), document.table(), document.origin()), inPlace);
 }
 
 } // namespace sorvane

@@ -54,14 +54,22 @@ struct AlbumReadResult {
 };
 
 // Parses the bytes of an album file. The table gets exactly the file's
-// entries and a page count of entries / 3.
+// entries and a page count of entries / 3. A field whose text would not
+// encode back to the bytes it was read from keeps those bytes beside it
+// (FieldBytes), and the album's origin tells what else writing it would not
+// give back (AlbumOrigin).
 AlbumReadResult parseAlbum(QByteArrayView bytes);
 AlbumReadResult readAlbumFile(const QString &path);
 
 // The bytes of the album file. A line break inside a one-line field (cover,
 // number, title, photo path) is written as a lone LF so that it cannot break
-// the layout of the file.
+// the layout of the file. A field is written with the bytes it was read
+// with while they still decode to its text in the encoding of the file
+// written, otherwise from its text.
 QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextEncoding *encoding = nullptr);
+// What saving the album writes: the file as it was read while the album
+// still writes as it did when read, otherwise serializeAlbum().
+QByteArray albumFileBytes(const CoverData &cover, const AlbumTable &table, const AlbumOrigin &origin);
 
 // Saves the album through replaceFileContents: a complete new file takes the
 // place of the old one, with its permission bits, group and (where the saver
@@ -74,6 +82,7 @@ QByteArray serializeAlbum(const CoverData &cover, const AlbumTable &table, TextE
 // are removed first.
 AlbumFileError writeAlbumFile(const QString &path, const CoverData &cover, const AlbumTable &table,
                               InPlaceWrite inPlace = InPlaceWrite::Refused);
+// The document's album as albumFileBytes() gives it.
 AlbumFileError writeAlbumFile(const QString &path, const AlbumDocument &document,
                               InPlaceWrite inPlace = InPlaceWrite::Refused);
 

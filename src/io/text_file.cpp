@@ -78,19 +78,43 @@ DecodedText decodeText(QByteArrayView bytes)
     DecodedText result;
     if (hasUtf8Bom(bytes)) {
         result.encoding = TextEncoding::Utf8;
-        // Our own byte-order mark is cut off above; a U+FEFF that follows it
-        // belongs to the text (a field that starts with one) and is kept.
-        QStringDecoder decoder(QStringDecoder::Utf8,
-                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        result.text = decoder(bytes.sliced(3));
-        // Malformed UTF-8 becomes U+FFFD; count those that were not in the file.
-        const qsizetype replaced = result.text.count(QChar::ReplacementCharacter);
-        const qsizetype genuine = bytes.count("\xEF\xBF\xBD");
-        result.invalidSequences = replaced > genuine ? replaced - genuine : 0;
+        result.text = decodePiece(bytes.sliced(3), TextEncoding::Utf8, &result.invalidSequences);
     } else {
-        result.text = cp932::decode(bytes, &result.invalidSequences);
+        result.text = decodePiece(bytes, TextEncoding::Cp932, &result.invalidSequences);
     }
     return result;
+}
+
+QString decodePiece(QByteArrayView bytes, TextEncoding encoding, qsizetype *invalidSequences)
+{
+    qsizetype invalid = 0;
+    QString text;
+    if (encoding == TextEncoding::Utf8) {
+        // Our own byte-order mark is cut off by the caller; a U+FEFF that
+        // follows it belongs to the text (a field that starts with one) and
+        // is kept.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        text = decoder(bytes);
+        // Malformed UTF-8 becomes U+FFFD; count those that were not in the file.
+        const qsizetype replaced = text.count(QChar::ReplacementCharacter);
+        const qsizetype genuine = replaced ? bytes.count("\xEF\xBF\xBD") : 0;
+        invalid = replaced > genuine ? replaced - genuine : 0;
+    } else {
+        text = cp932::decode(bytes, &invalid);
+    }
+    if (invalidSequences)
+        *invalidSequences += invalid;
+    return text;
+}
+
+bool encodesAs(QStringView text, QByteArrayView bytes, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Cp932)
+        return cp932::encodesAs(text, bytes);
+    // Well-formed UTF-8 decodes one to one; only a replaced sequence (or a
+    // U+FFFD the file held) needs a look.
+    return !text.contains(QChar::ReplacementCharacter) || text.toUtf8() == bytes;
 }
 
 } // namespace sorvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/text_encoding.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,10 +20,6 @@ struct BoundedRead {
 };
 BoundedRead readBoundedFile(const QString &path, qint64 maxBytes);
 
-// Text files of this program are code page 932, unless they start with a
-// UTF-8 byte-order mark.
-enum class TextEncoding { Cp932, Utf8 };
-
 inline bool hasUtf8Bom(QByteArrayView bytes)
 {
     return bytes.startsWith("\xEF\xBB\xBF");
@@ -33,5 +31,14 @@ struct DecodedText {
     qsizetype invalidSequences = 0; // undecodable sequences that were replaced
 };
 DecodedText decodeText(QByteArrayView bytes);
+
+// Decodes a piece of a text file that follows its byte-order mark (a line of
+// it); the sequences that could not be decoded are added to
+// *invalidSequences.
+QString decodePiece(QByteArrayView bytes, TextEncoding encoding, qsizetype *invalidSequences = nullptr);
+// True when encoding the text gives exactly these bytes: false for bytes
+// that decodePiece() could not decode whole, and, in code page 932, for
+// other codes of a character than the one Windows writes.
+bool encodesAs(QStringView text, QByteArrayView bytes, TextEncoding encoding);
 
 } // namespace sorvane

@@ -1,7 +1,6 @@
 #include "model/album_document.h"
 
 #include "model/album_commands.h"
-#include "model/number_text.h"
 
 #include <algorithm>
 #include <vector>
@@ -69,6 +68,7 @@ void AlbumDocument::startNew(const CoverData &cover)
     resetHistory();
     table_.reset();
     cover_ = cover;
+    origin_ = {};
     filePath_.clear();
     emit albumReplaced();
     emit pageCountChanged(pageCount());
@@ -78,10 +78,9 @@ void AlbumDocument::replace(AlbumContents album, const QString &filePath)
 {
     resetHistory();
     table_ = std::move(album.table);
-    while (table_.count() < AlbumTable::kSlotsPerPage)
-        table_.appendEntry(numberText(table_.count() + 1), {}, {}, {});
-    table_.setPageCount(std::max(1, table_.pageCount()));
+    table_.completeFirstPage();
     cover_ = std::move(album.cover);
+    origin_ = std::move(album.origin);
     filePath_ = filePath;
     emit albumReplaced();
     emit pageCountChanged(pageCount());
@@ -214,7 +213,14 @@ void AlbumDocument::setCover(const CoverData &cover, bool marksChanged)
 {
     endTyping();
     if (cover != cover_) {
-        history_.push(new CoverCommand(*this, cover_, cover));
+        // The dialog hands back texts only: each field keeps the bytes it
+        // was read with, which are written again while its text is as read.
+        CoverData after = cover;
+        for (int n = 1; n <= kCoverFieldCount; ++n) {
+            if (after.fieldBytes(n).isEmpty())
+                after.fieldBytes(n) = cover_.fieldBytes(n);
+        }
+        history_.push(new CoverCommand(*this, cover_, std::move(after)));
     }
     if (marksChanged)
         markChanged();

@@ -49,6 +49,10 @@ public:
     QString text(int row, int column) const { return table_.text(row, column); }
     // "" for an album that was never read or written.
     const QString &filePath() const { return filePath_; }
+    // What the file the album was read from held beyond its texts; the
+    // byte sequences of that file that could not be decoded.
+    const AlbumOrigin &origin() const { return origin_; }
+    qsizetype undecodableCount() const { return origin_.undecodable; }
     // Where the photo of a path is (see PhotoLocator), and the file it names:
     // the file found, or for a missing photo the path as written (a relative
     // one taken from the folder of the album file).
@@ -146,6 +150,7 @@ private:
 
     AlbumTable table_;
     CoverData cover_;
+    AlbumOrigin origin_;
     QString filePath_;
     std::shared_ptr<PhotoLocator> locator_;
     bool saved_ = true;

@@ -4,6 +4,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace sorvane {
 
 AlbumTable::AlbumTable()
@@ -82,6 +84,13 @@ void AlbumTable::appendEntry(const QString &number, const QString &title, const 
 void AlbumTable::appendEntry(PhotoEntry entry)
 {
     rows_.push_back(std::move(entry));
+}
+
+void AlbumTable::completeFirstPage()
+{
+    while (count() < kSlotsPerPage)
+        appendEmptyEntry(count() + 1);
+    pageCount_ = std::max(1, pageCount_);
 }
 
 void AlbumTable::appendPage()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/field_bytes.h"
+
 #include <QString>
 
 #include <vector>
@@ -18,6 +20,14 @@ struct PhotoEntry {
     QString comment;   // column 3: may hold CR LF line breaks
     QString photoPath; // column 4: full path of the photo, "" for none
 
+    // The fields' bytes in the album file they were read from, where
+    // encoding the text would not give them back (see FieldBytes). They
+    // move with their texts; the number's stay with the row.
+    FieldBytes numberBytes{};
+    FieldBytes titleBytes{};
+    FieldBytes commentBytes{};
+    FieldBytes photoPathBytes{};
+
     bool isEmpty() const { return title.isEmpty() && comment.isEmpty() && photoPath.isEmpty(); }
     // Title, comment and photo path are what moves between rows; the number
     // stays with its row.
@@ -26,20 +36,34 @@ struct PhotoEntry {
         title = other.title;
         comment = other.comment;
         photoPath = other.photoPath;
+        titleBytes = other.titleBytes;
+        commentBytes = other.commentBytes;
+        photoPathBytes = other.photoPathBytes;
     }
     void clearContent()
     {
         title.clear();
         comment.clear();
         photoPath.clear();
+        titleBytes.clear();
+        commentBytes.clear();
+        photoPathBytes.clear();
     }
     void swapContent(PhotoEntry &other) noexcept
     {
         title.swap(other.title);
         comment.swap(other.comment);
         photoPath.swap(other.photoPath);
+        titleBytes.swap(other.titleBytes);
+        commentBytes.swap(other.commentBytes);
+        photoPathBytes.swap(other.photoPathBytes);
     }
-    friend bool operator==(const PhotoEntry &, const PhotoEntry &) = default;
+    // Entries are equal by their texts: the bytes a text was read from do
+    // not make it another text.
+    friend bool operator==(const PhotoEntry &a, const PhotoEntry &b)
+    {
+        return a.number == b.number && a.title == b.title && a.comment == b.comment && a.photoPath == b.photoPath;
+    }
 };
 
 // The album data table: the single store of the album's photo entries, by row
@@ -86,6 +110,11 @@ public:
     void removeLastPage();
 
     void reserve(int rows) { rows_.reserve(size_t(rows)); }
+
+    // A table of fewer than three entries gets empty ones, numbered on from
+    // its last, up to a whole first page, and at least one page, so that
+    // there is always a page to show.
+    void completeFirstPage();
 
     friend bool operator==(const AlbumTable &a, const AlbumTable &b)
     {

@@ -20,6 +20,27 @@ constexpr std::array<QString CoverData::*, CoverData::kFieldCount> kFields{
 
 } // namespace
 
+FieldBytes &CoverData::fieldBytes(int n)
+{
+    Q_ASSERT(n >= 1 && n <= kFieldCount);
+    return bytes_[size_t(n - 1)];
+}
+
+const FieldBytes &CoverData::fieldBytes(int n) const
+{
+    Q_ASSERT(n >= 1 && n <= kFieldCount);
+    return bytes_[size_t(n - 1)];
+}
+
+bool operator==(const CoverData &a, const CoverData &b)
+{
+    for (auto member : kFields) {
+        if (a.*member != b.*member)
+            return false;
+    }
+    return true;
+}
+
 QString &CoverData::field(int n)
 {
     Q_ASSERT(n >= 1 && n <= kFieldCount);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/field_bytes.h"
+
 #include <QString>
+
+#include <array>
 
 namespace sorvane {
 
@@ -28,7 +32,16 @@ struct CoverData {
     QString &field(int n);
     const QString &field(int n) const;
 
-    friend bool operator==(const CoverData &, const CoverData &) = default;
+    // The bytes field n was read with, where encoding its text would not
+    // give them back (see FieldBytes).
+    FieldBytes &fieldBytes(int n);
+    const FieldBytes &fieldBytes(int n) const;
+
+    // Equal by the texts of the fields.
+    friend bool operator==(const CoverData &a, const CoverData &b);
+
+private:
+    std::array<FieldBytes, kFieldCount> bytes_{};
 };
 
 inline constexpr int kCoverFieldCount = CoverData::kFieldCount;

@@ -115,8 +115,9 @@ QString decode(QByteArrayView bytes, qsizetype *invalidSequences)
             continue;
         }
         if (p < end && isTrailByte(*p)) {
-            const char16_t ch = tables::kDouble[leadIndex(b)][*p++];
-            if (ch == 0) {
+            const unsigned char trail = *p++;
+            const char16_t ch = tables::kDouble[leadIndex(b)][trail];
+            if (ch == 0 || (ch == kDefaultChar && !(b == 0x81 && trail == 0x45))) {
                 *dst++ = kDefaultChar;
                 ++invalid;
             } else {
@@ -131,6 +132,28 @@ QString decode(QByteArrayView bytes, qsizetype *invalidSequences)
     if (invalidSequences)
         *invalidSequences = invalid;
     return out;
+}
+
+bool encodesAs(QStringView text, QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *const end = p + bytes.size();
+    bool same = true;
+    forEachChar(text, [&](char32_t ch) {
+        if (!same)
+            return;
+        const int code = codeOf(ch);
+        if (code < 0 || p == end) {
+            same = false;
+        } else if (code > 0xFF) {
+            same = end - p >= 2 && p[0] == (code >> 8) && p[1] == (code & 0xFF);
+            if (same)
+                p += 2;
+        } else {
+            same = *p++ == code;
+        }
+    });
+    return same && p == end;
 }
 
 } // namespace sorvane::cp932

@@ -45,8 +45,17 @@ bool appendEncoded(QByteArray &out, QStringView text);
 
 // Decodes the bytes. When invalidSequences is given, it receives the number
 // of sequences that were replaced by kDefaultChar because the table does not
-// define them.
+// define them. The table gives a few pairs (0x8540, 0x8640, 0xEB40, 0xEC40,
+// 0xEF40) as the default character itself: they hold no character either
+// and count as undefined; only 0x8145 is a genuine "・".
 QString decode(QByteArrayView bytes, qsizetype *invalidSequences = nullptr);
+
+// True when encoding the text gives exactly these bytes. Decoding is not
+// one to one, so bytes read from a file fail this when they hold a sequence
+// the table does not define, or one of the several codes of a character
+// other than the one Windows writes for it (the NEC row 13 symbols that
+// JIS X 0208 holds too, the NEC-selected copies of the IBM extensions).
+bool encodesAs(QStringView text, QByteArrayView bytes);
 
 inline bool isLeadByte(unsigned char b)
 {

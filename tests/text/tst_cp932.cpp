@@ -73,6 +73,8 @@ class TestCp932 : public QObject {
 
     // True when the bytes decode as the tables say: a lead byte takes a trail
     // byte with it, and whatever the tables lack is one default character.
+    // A pair the tables give as the default character, other than 0x8145
+    // (the character itself), holds none and counts as undefined.
     bool decodesAsTables(QByteArrayView bytes) const
     {
         QString expected;
@@ -80,8 +82,11 @@ class TestCp932 : public QObject {
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const int b = uchar(bytes[i]);
             int ch = ref.single.value(b, -1);
-            if (ch < 0 && i + 1 < bytes.size() && isTrail(uchar(bytes[i + 1])))
-                ch = ref.dbcs.value(b << 8 | uchar(bytes[++i]), -1);
+            if (ch < 0 && i + 1 < bytes.size() && isTrail(uchar(bytes[i + 1]))) {
+                const int code = b << 8 | uchar(bytes[++i]);
+                ch = ref.dbcs.value(code, -1);
+                expectedInvalid += ch == 0x30FB && code != 0x8145;
+            }
             expectedInvalid += ch < 0;
             expected += QChar(ch < 0 ? 0x30FB : ch);
         }
@@ -141,6 +146,58 @@ private slots:
             mapped += strict;
         }
         QVERIFY(mapped > 9000);
+    }
+
+    void bytesEncodeBackOnlyAsWindowsWritesThem()
+    {
+        // Every single byte and every pair after a lead byte: its text
+        // encodes back to it exactly when the tables define it and Windows
+        // writes that character with these very bytes. Whatever it decodes
+        // to can be encoded, so a file read never has to be written as UTF-8.
+        int others = 0;
+        for (int code = 0; code <= 0xFFFF; ++code) {
+            if (code > 0xFF && !cp932::isLeadByte(uchar(code >> 8)))
+                continue;
+            const QByteArray bytes = codeBytes(code);
+            const QString text = cp932::decode(bytes);
+            const int ch = code > 0xFF ? ref.dbcs.value(code, -1) : ref.single.value(code, -1);
+            const bool back = ch >= 0 && ref.wctable.value(ch, -1) == code;
+            QVERIFY2(cp932::encodesAs(text, bytes) == back, bytes.toHex().constData());
+            QVERIFY(cp932::canEncode(text));
+            others += ch >= 0 && !back;
+        }
+        // The NEC and IBM duplicates and the pairs that stand for nothing.
+        QCOMPARE(others, 403);
+
+        struct Case {
+            const char *bytes;
+            const char16_t *text;
+            bool back;
+        };
+        const Case cases[] = {
+            {"\x81\xE0", u"≒", true},         {"\x87\x90", u"≒", false},  {"\x81\xE6", u"∵", true},
+            {"\x87\x9A", u"∵", false},        {"\xFA\x5B", u"∵", false},  {"\x81\xCA", u"￢", true},
+            {"\xEE\xF9", u"￢", false},        {"\xFA\x54", u"￢", false},  {"\xFA\x40", u"ⅰ", true},
+            {"\xEE\xEF", u"ⅰ", false},        {"\xFB\xFC", u"髙", true},  {"\xEE\xE0", u"髙", false},
+            {"\xFA\xB1", u"﨑", true},         {"\x87\x40", u"①", true},   {"\x87\x8A", u"㈱", true},
+            {"\xF0\x40", u"\uE000", true},    {"\xF9\xFC", u"\uE757", true}, {"\x81\x45", u"・", true},
+            {"\x85\x40", u"・", false},        {"\x85\x41", u"・", false}, {"\x88", u"・", false},
+            {"\x8E\xCA\x90\x5E ", u"写真 ", true}, {"\x8E\xCA", u"写真", false}, {"\x8E\xCA\x90\x5E", u"写", false},
+        };
+        for (const Case &c : cases) {
+            const QString text = QString::fromUtf16(c.text);
+            QCOMPARE(cp932::decode(c.bytes), text);
+            QVERIFY2(cp932::encodesAs(text, c.bytes) == c.back, c.bytes);
+        }
+    }
+
+    void undefinedPairsAreCounted()
+    {
+        // 0x8540 is "・" in the tables, yet holds no character; 0x8145 is one.
+        qsizetype invalid = -1;
+        QCOMPARE(cp932::decode("\x81\x45\x85\x40\x85\x41\xEF\x40\x88\r\n", &invalid),
+                 QStringLiteral("・・・・・\r\n"));
+        QCOMPARE(invalid, 4);
     }
 
     void surrogatesTakeOneQuestionMarkEach()

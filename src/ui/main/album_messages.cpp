@@ -76,4 +76,9 @@ QString saveOntoAlbumInUseMessage(const LockOwner &owner)
     return albumInUseText(owner) + kCrLf + QStringLiteral("上書きできません。別の名前で保存してください。");
 }
 
+QString undecodableTextMessage(qsizetype count)
+{
+    return QStringLiteral("読み取れない文字が %1 か所あります。編集しない限り、保存してもそのまま残ります。").arg(count);
+}
+
 } // namespace sorvane

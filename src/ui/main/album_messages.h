@@ -16,6 +16,10 @@ QString saveFailureMessage(const QString &path, const AlbumFileError &error);
 // version (reason: why, from keepPreviousVersion).
 QString versionNotKeptMessage(const QString &path, const QString &reason);
 
+// An album read with byte sequences that could not be decoded (count of
+// them): they stay in the file unless their fields are edited.
+QString undecodableTextMessage(qsizetype count);
+
 // An album another Sorvane has open: who has it ("この写真帳はtanakaさん
 // （office-pc）が開いています。"), the question's buttons in order, and what
 // a save onto a file that is not ours to write says.

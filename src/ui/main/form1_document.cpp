@@ -185,6 +185,10 @@ void Form1::openAlbum(const FileDialogRequest &dialog)
     updatePagePosition();
     ShowPage();
     titleBoxes_[0]->setFocus();
+    if (document_.undecodableCount() > 0) {
+        services_.showMessage(MessageRequest{undecodableTextMessage(document_.undecodableCount()), MessageButtons::Ok,
+                                             MessageIcon::Information, {}});
+    }
 }
 
 bool Form1::askForLock(const QString &path, AlbumLock *lock, LockChoice *choice)
