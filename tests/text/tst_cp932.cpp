@@ -175,28 +175,36 @@ private slots:
             bool back;
         };
         const Case cases[] = {
-            {"\x81\xE0", u"≒", true},         {"\x87\x90", u"≒", false},  {"\x81\xE6", u"∵", true},
-            {"\x87\x9A", u"∵", false},        {"\xFA\x5B", u"∵", false},  {"\x81\xCA", u"￢", true},
-            {"\xEE\xF9", u"￢", false},        {"\xFA\x54", u"￢", false},  {"\xFA\x40", u"ⅰ", true},
-            {"\xEE\xEF", u"ⅰ", false},        {"\xFB\xFC", u"髙", true},  {"\xEE\xE0", u"髙", false},
-            {"\xFA\xB1", u"﨑", true},         {"\x87\x40", u"①", true},   {"\x87\x8A", u"㈱", true},
-            {"\xF0\x40", u"\uE000", true},    {"\xF9\xFC", u"\uE757", true}, {"\x81\x45", u"・", true},
-            {"\x85\x40", u"・", false},        {"\x85\x41", u"・", false}, {"\x88", u"・", false},
-            {"\x8E\xCA\x90\x5E ", u"写真 ", true}, {"\x8E\xCA", u"写真", false}, {"\x8E\xCA\x90\x5E", u"写", false},
+            {"\x81\xE0", u"≒", true},      {"\x87\x90", u"≒", false},
+            {"\x81\xE6", u"∵", true},      {"\x87\x9A", u"∵", false},
+            {"\xFA\x5B", u"∵", false},     {"\x81\xCA", u"￢", true},
+            {"\xEE\xF9", u"￢", false},    {"\xFA\x54", u"￢", false},
+            {"\xFA\x40", u"ⅰ", true},      {"\xEE\xEF", u"ⅰ", false},
+            {"\xFB\xFC", u"髙", true},     {"\xEE\xE0", u"髙", false},
+            {"\xFA\xB1", u"﨑", true},     {"\x87\x40", u"①", true},
+            {"\x87\x8A", u"㈱", true},     {"\xF0\x40", u"\uE000", true},
+            {"\xF9\xFC", u"\uE757", true}, {"\x81\x45", u"・", true},
+            {"\x85\x40", u"・", false},    {"\x85\x41", u"・", false},
+            {"\x88", u"・", false},        {"\x8E\xCA\x90\x5E ", u"写真 ", true},
         };
         for (const Case &c : cases) {
             const QString text = QString::fromUtf16(c.text);
             QCOMPARE(cp932::decode(c.bytes), text);
             QVERIFY2(cp932::encodesAs(text, c.bytes) == c.back, c.bytes);
         }
+        // Bytes that stop short or run on are not the text's.
+        QVERIFY(!cp932::encodesAs(u"写真", "\x8E\xCA"));
+        QVERIFY(!cp932::encodesAs(u"写真", "\x8E\xCA\x90"));
+        QVERIFY(!cp932::encodesAs(u"写", "\x8E\xCA\x90\x5E"));
+        QVERIFY(!cp932::encodesAs(u"a\U0001F44D", "a?"));
+        QVERIFY(cp932::encodesAs(u"", ""));
     }
 
     void undefinedPairsAreCounted()
     {
         // 0x8540 is "・" in the tables, yet holds no character; 0x8145 is one.
         qsizetype invalid = -1;
-        QCOMPARE(cp932::decode("\x81\x45\x85\x40\x85\x41\xEF\x40\x88\r\n", &invalid),
-                 QStringLiteral("・・・・・\r\n"));
+        QCOMPARE(cp932::decode("\x81\x45\x85\x40\x85\x41\xEF\x40\x88\r\n", &invalid), QStringLiteral("・・・・・\r\n"));
         QCOMPARE(invalid, 4);
     }
 

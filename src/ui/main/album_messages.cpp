@@ -78,7 +78,8 @@ QString saveOntoAlbumInUseMessage(const LockOwner &owner)
 
 QString undecodableTextMessage(qsizetype count)
 {
-    return QStringLiteral("読み取れない文字が %1 か所あります。編集しない限り、保存してもそのまま残ります。").arg(count);
+    return QStringLiteral("読み取れない文字が %1 か所あります。編集しない限り、保存してもそのまま残ります。")
+        .arg(count);
 }
 
 } // namespace sorvane

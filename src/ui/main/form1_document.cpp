@@ -186,8 +186,8 @@ void Form1::openAlbum(const FileDialogRequest &dialog)
     ShowPage();
     titleBoxes_[0]->setFocus();
     if (document_.undecodableCount() > 0) {
-        services_.showMessage(MessageRequest{undecodableTextMessage(document_.undecodableCount()), MessageButtons::Ok,
-                                             MessageIcon::Information, {}});
+        services_.showMessage(MessageRequest{
+            undecodableTextMessage(document_.undecodableCount()), MessageButtons::Ok, MessageIcon::Information, {}});
     }
 }
 
