@@ -183,6 +183,29 @@ private slots:
         QCOMPARE(run({"--import", album}).exitCode, 2);
     }
 
+    // An album as Windows wrote it, with characters that cannot be read,
+    // keeps the bytes of all that was there when photos are added.
+    void importKeepsTheBytesOfTheAlbum()
+    {
+        QFile windows(QStringLiteral(SORVANE_TEST_DATA "/albums/windows_album.svd"));
+        QVERIFY(windows.open(QIODevice::ReadOnly));
+        const QByteArray before = windows.readAll();
+        QVERIFY(QDir().mkpath(path("windows")));
+        const QString album = path("windows/site.svd");
+        QVERIFY(QFile::copy(windows.fileName(), album));
+        QVERIFY(QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner));
+        const QString photo = sorvane::testing::exifPhoto(path("windows/new.jpg"), {});
+        const Run r = run({"--import", album, photo});
+        QCOMPARE(r.exitCode, 0);
+        QFile after(album);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        // The photo goes into the empty last entry, and a page follows it.
+        const QByteArray lastEntry = " 6\r\n\r\n\r\n\r\n";
+        QVERIFY(before.endsWith(lastEntry));
+        QCOMPARE(after.readAll(), before.chopped(lastEntry.size()) + " 6\r\n\r\n\r\n" + cp932::encode(photo) +
+                                      "\r\n 7\r\n\r\n\r\n\r\n 8\r\n\r\n\r\n\r\n 9\r\n\r\n\r\n\r\n");
+    }
+
     // --sort-by-date: photo entries by date, a text-only entry with its
     // photo, numbers with their rows, the previous file kept; an album in
     // order already is left as it is, byte for byte.

@@ -6,6 +6,7 @@
 #include "io/album_file.h"
 #include "io/album_versions.h"
 #include "io/safe_write.h"
+#include "text/cp932.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -20,6 +21,7 @@ using namespace sorvane;
 using namespace sorvane::testing;
 
 using sorvane::testing::fileBytes;
+using sorvane::testing::writeFile;
 
 namespace {
 
@@ -151,6 +153,54 @@ private slots:
         QCOMPARE(f.form->titleBox(0)->text(), QStringLiteral("d"));
         QCOMPARE(f.album().cover(), cover());
         QVERIFY(f.form->isSaved());
+    }
+
+    // Characters that could not be read are told once when the album opens,
+    // shown as "・", and stay in the file: saved unedited it is the file as it
+    // was; with a title typed only that line changes; undone, it is as it was.
+    void unreadableCharactersAreToldAndKept()
+    {
+        const QByteArray windows = fileBytes(QStringLiteral(SORVANE_TEST_DATA "/albums/windows_album.svd"));
+        const QString path = writeFile(dir, QStringLiteral("windows.svd"), windows);
+        const QString copy = dir.filePath("windows-copy.svd");
+        FormFixture f(QStringLiteral("\"%1\"").arg(path));
+        const MessageRequest told{
+            QStringLiteral("読み取れない文字が 4 か所あります。編集しない限り、保存してもそのまま残ります。"),
+            MessageButtons::Ok,
+            MessageIcon::Information,
+            {}};
+        QCOMPARE(f.services.messages, QList<MessageRequest>{told});
+        QCOMPARE(f.form->commentBox(2)->toPlainText(), QStringLiteral("不明・の文字\n行末・"));
+        QCOMPARE(f.form->titleBox(1)->text(), QStringLiteral("掘削状況 "));
+
+        f.goToPage(2);
+        f.goToPage(1);
+        f.services.fileAnswers.enqueue(copy);
+        f.form->Save();
+        QCOMPARE(fileBytes(copy), windows);
+
+        FormFixture::commit(f.form->titleBox(0), QStringLiteral("東"));
+        QVERIFY(f.title(1).contains(u'東'));
+        f.services.fileAnswers.enqueue(copy);
+        f.form->Save();
+        QByteArrayList lines = windows.split('\n');
+        lines[kCoverFieldCount + 1] = cp932::encode(f.title(1)) + '\r';
+        QCOMPARE(fileBytes(copy), lines.join('\n'));
+
+        f.form->undoStep();
+        f.services.fileAnswers.enqueue(copy);
+        f.form->Save();
+        QCOMPARE(fileBytes(copy), windows);
+        QCOMPARE(f.services.messages.size(), 1); // told once, at the opening
+
+        // Told again at the next opening; an album read whole tells nothing.
+        f.services.fileAnswers.enqueue(path);
+        f.form->Open();
+        QCOMPARE(f.services.messages.size(), 2);
+        QCOMPARE(f.services.messages.last(), told);
+        f.services.fileAnswers.enqueue(writeAlbum(dir.filePath("readable.svd"), 3));
+        f.form->Open();
+        QCOMPARE(f.services.messages.size(), 2);
     }
 
     void shortAlbumIsCompletedToOnePage()
