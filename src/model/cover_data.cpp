@@ -23,13 +23,13 @@ constexpr std::array<QString CoverData::*, CoverData::kFieldCount> kFields{
 FieldBytes &CoverData::fieldBytes(int n)
 {
     Q_ASSERT(n >= 1 && n <= kFieldCount);
-    return bytes_[size_t(n - 1)];
+    return readBytes[size_t(n - 1)];
 }
 
 const FieldBytes &CoverData::fieldBytes(int n) const
 {
     Q_ASSERT(n >= 1 && n <= kFieldCount);
-    return bytes_[size_t(n - 1)];
+    return readBytes[size_t(n - 1)];
 }
 
 bool operator==(const CoverData &a, const CoverData &b)

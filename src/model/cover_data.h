@@ -32,16 +32,14 @@ struct CoverData {
     QString &field(int n);
     const QString &field(int n) const;
 
-    // The bytes field n was read with, where encoding its text would not
-    // give them back (see FieldBytes).
+    // The bytes the fields were read with, where encoding their texts would
+    // not give them back (see FieldBytes); field n is fieldBytes(n).
+    std::array<FieldBytes, kFieldCount> readBytes{};
     FieldBytes &fieldBytes(int n);
     const FieldBytes &fieldBytes(int n) const;
 
     // Equal by the texts of the fields.
     friend bool operator==(const CoverData &a, const CoverData &b);
-
-private:
-    std::array<FieldBytes, kFieldCount> bytes_{};
 };
 
 inline constexpr int kCoverFieldCount = CoverData::kFieldCount;
