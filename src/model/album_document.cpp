@@ -83,6 +83,9 @@ void AlbumDocument::replace(AlbumContents album, const QString &filePath)
     table_.setPageCount(std::max(1, table_.pageCount()));
     cover_ = std::move(album.cover);
     filePath_ = filePath;
+    // An album opened looks at its photos' folders afresh: they may have
+    // been copied in or mounted since the last one was opened.
+    locator_->refresh();
     emit albumReplaced();
     emit pageCountChanged(pageCount());
 }
