@@ -348,16 +348,6 @@ private slots:
             QCOMPARE(answers, expected);
         QVERIFY(expected.filter(QStringLiteral("/site/")).size() == photos.size());
     }
-
-    // The command line's words for each way.
-    void howFoundTexts()
-    {
-        QCOMPARE(foundHowText({"/a/IMG.JPG", PhotoFound::Mapping, "\\\\nas01\\share", 0}),
-                 QStringLiteral("path mapping \\\\nas01\\share"));
-        QCOMPARE(foundHowText({"C:\\dc\\IMG_0004.JPG", PhotoFound::Missing, {}, 3}),
-                 QStringLiteral("3 files named IMG_0004.JPG in the album's folder"));
-        QCOMPARE(foundHowText({"C:\\dc\\IMG_0004.JPG", PhotoFound::Missing, {}, 0}), QStringLiteral("not found"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPhotoLocator)
