@@ -4,6 +4,7 @@
 #include "io/album_lock.h"
 #include "io/album_versions.h"
 #include "io/fresh_cover.h"
+#include "io/path_mappings.h"
 #include "io/settings_files.h"
 #include "model/album_document.h"
 #include "picture/album_dates.h"
@@ -36,7 +37,7 @@ constexpr int kMaxCopies = 99;
 
 // Options that take a value, and those that stand alone.
 constexpr const char *kValueOptions[] = {"--export-pdf", "--page", "--printer", "--copies"};
-constexpr const char *kFlagOptions[] = {"--print", "--help", "--version", "--import", "--sort-by-date"};
+constexpr const char *kFlagOptions[] = {"--print", "--help", "--version", "--import", "--sort-by-date", "--check"};
 
 void writeTo(FILE *stream, const QString &text)
 {
@@ -83,6 +84,13 @@ PrintSettings printSettingsFromIni()
     return session.settingsForJob();
 }
 
+// Photos are found as in the editor: through the user's path mappings in
+// the same settings folder the editor keeps them in.
+std::shared_ptr<PhotoLocator> userPhotoLocator()
+{
+    return std::make_shared<PhotoLocator>(readPathMappings(userConfigDirectory()));
+}
+
 bool loadAlbum(const QString &path, AlbumDocument *album)
 {
     const QFileInfo info(path);
@@ -99,6 +107,7 @@ bool loadAlbum(const QString &path, AlbumDocument *album)
         fail(QStringLiteral("cannot read the album %1: %2").arg(path, result.error.message()));
         return false;
     }
+    album->setPhotoLocator(userPhotoLocator());
     album->replace(std::move(result.album), path);
     return true;
 }
@@ -315,6 +324,44 @@ int sortAlbumByDate(const CommandLine &line)
     return kExitOk;
 }
 
+// One line for each photo that is missing or cannot be read, and for each
+// found elsewhere than its path says: page, number, path as written, what
+// was found. The album is only read.
+int checkAlbum(const CommandLine &line)
+{
+    AlbumDocument album;
+    if (!loadAlbum(line.albumPath, &album))
+        return kExitFailed;
+    bool allThere = true;
+    QString report;
+    for (int row = 1; row <= album.rowCount(); ++row) {
+        const PhotoEntry &entry = album.entry(row);
+        if (entry.photoPath.isEmpty())
+            continue;
+        const PhotoLocation location = album.locatePhoto(entry.photoPath);
+        QString what;
+        if (!location.isFound()) {
+            what = foundHowText(location);
+        } else {
+            const QString problem = importProblem(location.file);
+            const QString elsewhere = QStringLiteral("found as %1 (%2)").arg(location.file, foundHowText(location));
+            if (!problem.isEmpty())
+                what = location.found == PhotoFound::AsWritten ? problem : problem + QStringLiteral(", ") + elsewhere;
+            else if (location.found != PhotoFound::AsWritten)
+                what = elsewhere;
+            allThere = allThere && problem.isEmpty();
+        }
+        allThere = allThere && location.isFound();
+        if (what.isEmpty())
+            continue;
+        const QString number = entry.number.startsWith(u' ') ? entry.number.mid(1) : entry.number;
+        report += QStringLiteral("%1\t%2\t%3\t%4\n")
+                      .arg(QString::number((row - 1) / AlbumTable::kSlotsPerPage + 1), number, entry.photoPath, what);
+    }
+    writeTo(stdout, report);
+    return allThere ? kExitOk : kExitFailed;
+}
+
 } // namespace
 
 bool isCommandLineJob(int argc, const char *const *argv)
@@ -342,6 +389,7 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
     bool print = false;
     bool import = false;
     bool sortByDate = false;
+    bool check = false;
     QString exportPdf; // null while not given
     CommandLine parsed;
     QStringList albums;
@@ -361,6 +409,7 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
                          : argument == QLatin1String("--version")      ? version
                          : argument == QLatin1String("--import")       ? import
                          : argument == QLatin1String("--sort-by-date") ? sortByDate
+                         : argument == QLatin1String("--check")        ? check
                                                                        : print;
             if (flag)
                 return refuse(QStringLiteral("%1 is given twice").arg(argument));
@@ -396,6 +445,13 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
         parsed.action = CommandLine::Help;
     } else if (version) {
         parsed.action = CommandLine::Version;
+    } else if (check) {
+        if (sortByDate || import || otherOptions)
+            return refuse(QStringLiteral("--check goes with no other option"));
+        if (albums.size() != 1)
+            return refuse(QStringLiteral("--check needs exactly one album file"));
+        parsed.action = CommandLine::Check;
+        parsed.albumPath = albums.first();
     } else if (sortByDate) {
         if (import || otherOptions)
             return refuse(QStringLiteral("--sort-by-date goes with no other option"));
@@ -440,6 +496,7 @@ QString commandLineUsage()
         "       sorvane --print ALBUM.svd [--printer NAME] [--copies N]\n"
         "       sorvane --import ALBUM.svd PHOTO|FOLDER...\n"
         "       sorvane --sort-by-date ALBUM.svd\n"
+        "       sorvane --check ALBUM.svd\n"
         "       sorvane --help | --version\n"
         "\n"
         "Without these options the editor opens, with the album when one is named.\n"
@@ -457,14 +514,21 @@ QString commandLineUsage()
         "  --sort-by-date        sort the album's entries by the shooting dates of their\n"
         "                        photos (texts without a photo stay behind the photo before\n"
         "                        them, empty entries go to the end) and save it\n"
+        "  --check               list the photos that are missing or cannot be read, and\n"
+        "                        those found elsewhere than their paths say, one line each:\n"
+        "                        page, number, path, what was found (tab-separated);\n"
+        "                        exit 1 when a photo is missing or cannot be read\n"
         "  --help                show this text\n"
         "  --version             show the version\n"
         "\n"
         "Margins and number printing are read from print.ini, as the editor does.\n"
+        "Photos are found as the editor finds them: Windows paths (C:\\..., \\\\server\\share\\...),\n"
+        "the path mappings of sorvane.ini, and the album's own folder.\n"
         "No display is needed.\n"
         "\n"
         "Exit status: 0 done (photos that could not be loaded are listed but do not\n"
-        "stop the job), 1 the job failed, 2 the command line is wrong.\n");
+        "stop the job), 1 the job failed (--check: a photo is missing or cannot be\n"
+        "read), 2 the command line is wrong.\n");
 }
 
 // Standard error carries this program's own messages only, one line each,
@@ -508,6 +572,8 @@ int runCommandLine(int argc, char **argv)
         return importPhotos(line);
     case CommandLine::SortByDate:
         return sortAlbumByDate(line);
+    case CommandLine::Check:
+        return checkAlbum(line);
     }
     return kExitUsage;
 }

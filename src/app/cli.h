@@ -10,6 +10,7 @@
 //   sorvane --print ALBUM.svd [--printer NAME] [--copies N]
 //   sorvane --import ALBUM.svd PHOTO|FOLDER...
 //   sorvane --sort-by-date ALBUM.svd
+//   sorvane --check ALBUM.svd
 //   sorvane --help | --version
 namespace sorvane {
 
@@ -19,7 +20,7 @@ namespace sorvane {
 bool isCommandLineJob(int argc, const char *const *argv);
 
 struct CommandLine {
-    enum Action { Help, Version, ExportPdf, Print, Import, SortByDate };
+    enum Action { Help, Version, ExportPdf, Print, Import, SortByDate, Check };
     Action action = Help;
     QString albumPath;
     QString pdfPath;     // --export-pdf; "-" for standard output
@@ -36,7 +37,8 @@ bool parseCommandLine(const QStringList &arguments, CommandLine *line, QString *
 // The usage text, ending in a line break.
 QString commandLineUsage();
 
-// Exit statuses of a job.
+// Exit statuses of a job (--check: kExitFailed when a photo is missing or
+// cannot be read).
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;

@@ -82,6 +82,9 @@ void AlbumDocument::replace(AlbumContents album, const QString &filePath)
     cover_ = std::move(album.cover);
     origin_ = std::move(album.origin);
     filePath_ = filePath;
+    // An album opened looks at its photos' folders afresh: they may have
+    // been copied in or mounted since the last one was opened.
+    locator_->refresh();
     emit albumReplaced();
     emit pageCountChanged(pageCount());
 }

@@ -71,7 +71,8 @@ public:
     // A fresh album: three empty entries on one page, the given cover, no
     // file and an empty history.
     void startNew(const CoverData &cover);
-    // The album read from a file, with an empty history. An album of fewer
+    // The album read from a file, with an empty history (and the photo
+    // locator's knowledge of folders forgotten). An album of fewer
     // than three entries gets a whole first page (numbered on from its
     // entries), so there is always a page to show.
     void replace(AlbumContents album, const QString &filePath);

@@ -3,6 +3,8 @@
 #include "exif_photos.h"
 #include "heif_photos.h"
 #include "io/album_file.h"
+#include "io/path_mappings.h"
+#include "model/number_text.h"
 #include "quadrants.h"
 #include "text/cp932.h"
 
@@ -63,6 +65,38 @@ QString title(int n)
     return QStringLiteral("TitleWord%1").arg(n);
 }
 
+// The rows of a rendered page that hold coloured pixels (a photo; the rest
+// of the page is black on white).
+QList<bool> colouredRows(const QImage &page)
+{
+    QList<bool> rows(page.height(), false);
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width() && !rows[y]; ++x) {
+            const QColor c = page.pixelColor(x, y);
+            rows[y] = c.saturation() > 100 && c.value() > 60;
+        }
+    }
+    return rows;
+}
+
+// Which of the three slots of a photo page have a photo drawn in them: each
+// band of coloured rows is a photo, in the slot its middle lies in.
+QList<bool> slotsWithPhotos(const QImage &page)
+{
+    const QList<bool> rows = colouredRows(page);
+    QList<bool> drawn(3, false);
+    for (qsizetype y = 0; y < rows.size(); ++y) {
+        if (!rows[y])
+            continue;
+        qsizetype end = y;
+        while (end < rows.size() && rows[end])
+            ++end;
+        drawn[std::min<qsizetype>(2, (y + end) / 2 * 3 / rows.size())] = true;
+        y = end;
+    }
+    return drawn;
+}
+
 } // namespace
 
 class TestCli : public QObject {
@@ -106,6 +140,50 @@ class TestCli : public QObject {
         const QByteArray out = process.readAllStandardOutput();
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromLocal8Bit(out),
                 QString::fromLocal8Bit(process.readAllStandardError()), out};
+    }
+
+    // Page `page` of a PDF as a picture, at a low resolution.
+    QImage renderPage(const QString &pdf, int page) const
+    {
+        QProcess render;
+        const QString out = pdf + QStringLiteral("-page%1").arg(page);
+        render.start("pdftoppm", {"-f", QString::number(page), "-l", QString::number(page), "-singlefile", "-r", "30",
+                                  "-png", pdf, out});
+        if (!render.waitForFinished(60000) || render.exitCode() != 0)
+            return {};
+        return QImage(out + ".png");
+    }
+
+    // An album as the Windows program wrote it: numbers " 1", " 2", ...
+    // and the photo paths given.
+    void writeWindowsAlbum(const QString &file, const QStringList &photos)
+    {
+        AlbumTable table;
+        table.clear();
+        for (qsizetype i = 0; i < photos.size(); ++i)
+            table.appendEntry(numberText(int(i + 1)), title(int(i + 1)), {}, photos[i]);
+        while (table.count() % 3)
+            table.appendEntry(numberText(table.count() + 1), {}, {}, {});
+        table.setPageCount(table.count() / 3);
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        const AlbumFileError error = writeAlbumFile(file, CoverData{}, table);
+        QVERIFY2(!error.isError(), qPrintable(error.message()));
+    }
+
+    void writePicture(const QString &file, QColor colour)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(colour);
+        QVERIFY(image.save(file, QFileInfo(file).suffix().toLower() == "png" ? "PNG" : "JPEG"));
+    }
+
+    void writeBytes(const QString &file, const QByteArray &bytes)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
     }
 
     // An album whose entries N1, N2, ... are titled title(1), title(2), ...
@@ -276,13 +354,123 @@ private slots:
         broken.write("only\r\nthree\r\nlines\r\n");
     }
 
-    void init() { QFile::remove(path("config/sorvane/print.ini")); }
+    void init()
+    {
+        QFile::remove(path("config/sorvane/print.ini"));
+        QFile::remove(path("config/sorvane/sorvane.ini"));
+    }
+
+    // A Windows album copied with its photos: --check names what is missing
+    // or unreadable and what was found elsewhere than written; exit 1 while
+    // anything is missing or unreadable, 0 once all are there.
+    void checkListsThePhotos()
+    {
+        const QString win = path("win/");
+        writePicture(win + "工事/IMG_0001.JPG", Qt::red);
+        writePicture(win + "写真/img_0002.jpg", Qt::green);
+        writePicture(win + "photos/ok.png", Qt::blue);
+        writePicture(win + "sub/deep/IMG_0003.JPG", Qt::red);
+        writeBytes(win + "写真/notes.txt", "not a photo\n");
+        writePicture(win + "a/IMG_0009.JPG", Qt::red);
+        writePicture(win + "b/IMG_0009.JPG", Qt::red);
+        writeBytes(win + "photos/empty.jpg", {});
+        const QStringList photos{"C:\\Users\\genba\\Pictures\\工事\\IMG_0001.JPG",
+                                 "\\\\nas01\\share\\写真\\IMG_0002.JPG",
+                                 "photos/ok.png",
+                                 "",
+                                 "D:\\camera\\IMG_0003.JPG",
+                                 "写真\\notes.txt",
+                                 "E:\\x\\IMG_0009.JPG",
+                                 "C:\\gone\\nothing.jpg",
+                                 "photos/empty.jpg",
+                                 "@win/photos/ok.png"};
+        QStringList written;
+        for (const QString &photo : photos)
+            written << expand(photo);
+        writeWindowsAlbum(win + "現場.svd", written);
+        const QStringList expected{
+            "1\t1\t" + photos[0] + "\tfound as @win/工事/IMG_0001.JPG (below the album's folder)",
+            "1\t2\t" + photos[1] + "\tfound as @win/写真/img_0002.jpg (below the album's folder)",
+            "2\t5\t" + photos[4] + "\tfound as @win/sub/deep/IMG_0003.JPG (by name in the album's folder)",
+            "2\t6\t" + photos[5] + "\tnot a picture, found as @win/写真/notes.txt (Windows path)",
+            "3\t7\t" + photos[6] + "\t2 files named IMG_0009.JPG in the album's folder",
+            "3\t8\t" + photos[7] + "\tnot found",
+            "3\t9\t" + photos[8] + "\tempty file",
+        };
+        Run r = run({"--check", win + "現場.svd"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out.split(u'\n', Qt::SkipEmptyParts), expand(expected.join(u'\n')).split(u'\n'));
+        // The album is only read.
+        QCOMPARE(readAlbumFile(win + "現場.svd").album.table.entry(1).photoPath, photos[0]);
+
+        // Photos found, some elsewhere: listed, and all is well.
+        writeWindowsAlbum(win + "found.svd", written.mid(0, 3));
+        r = run({"--check", win + "found.svd"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.split(u'\n', Qt::SkipEmptyParts), expand(expected.mid(0, 2).join(u'\n')).split(u'\n'));
+        // Every photo where its path says: nothing to say.
+        writeWindowsAlbum(win + "fine.svd", {"photos/ok.png", expand("@win/photos/ok.png")});
+        r = run({"--check", win + "fine.svd"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QString());
+
+        r = run({"--check", win + "none.svd"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, expand("sorvane: album file not found: @win/none.svd\n"));
+        r = run(args("--check @albums/broken.svd"));
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(expand("sorvane: cannot read the album @albums/broken.svd")), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+    }
+
+    // The PDF of a Windows album copied with its photos shows them: the
+    // first two slots have their photos (found below the album's folder);
+    // the third's is nowhere and is listed.
+    void windowsAlbumExportsWithItsPhotos()
+    {
+        const QString win = path("winpdf/");
+        writePicture(win + "工事/IMG_0001.JPG", Qt::red);
+        writePicture(win + "写真/IMG_0002.JPG", Qt::green);
+        writeWindowsAlbum(win + "現場.svd", {"C:\\Users\\genba\\Pictures\\工事\\IMG_0001.JPG",
+                                             "\\\\nas01\\share\\写真\\img_0002.jpg", "C:\\gone\\IMG_0003.JPG"});
+        const Run r = run({"--export-pdf", path("out/win.pdf"), win + "現場.svd"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QStringLiteral("sorvane: photo not printed: C:\\gone\\IMG_0003.JPG (file not found)\n"));
+        const QImage page = renderPage(path("out/win.pdf"), 2);
+        QVERIFY(!page.isNull());
+        QCOMPARE(slotsWithPhotos(page), QList<bool>({true, true, false}));
+    }
+
+    // A mapping the editor wrote into sorvane.ini serves the next album the
+    // command line opens, for --check and --export-pdf alike.
+    void savedMappingsServeTheNextRun()
+    {
+        writePicture(path("nas01/share/写真/IMG_0100.JPG"), Qt::red);
+        const QString album = path("mapped/現場.svd");
+        const QString photo = QStringLiteral("\\\\NAS01\\share\\写真\\IMG_0100.JPG");
+        writeWindowsAlbum(album, {photo});
+        Run r = run({"--check", album});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QStringLiteral("1\t1\t%1\tnot found\n").arg(photo));
+
+        QVERIFY(writePathMappings(path("config/sorvane"), {{"\\\\nas01\\share", path("nas01/share")}}));
+        r = run({"--check", album});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("1\t1\t%1\tfound as %2 (path mapping \\\\nas01\\share)\n")
+                            .arg(photo, path("nas01/share/写真/IMG_0100.JPG")));
+        r = run({"--export-pdf", path("out/mapped.pdf"), album});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(slotsWithPhotos(renderPage(path("out/mapped.pdf"), 2)), QList<bool>({true, false, false}));
+    }
 
     void helpAndVersion()
     {
         const Run help = run({"--help"});
         QCOMPARE(help.exitCode, 0);
-        for (const char *part : {"Usage: sorvane", "--export-pdf OUT.pdf", "--export-pdf -", "--print", "--copies"})
+        for (const char *part :
+             {"Usage: sorvane", "--export-pdf OUT.pdf", "--export-pdf -", "--print", "--copies", "--check ALBUM.svd"})
             QVERIFY(help.out.contains(QLatin1String(part)));
         QCOMPARE(help.err, QString());
 
@@ -311,6 +499,10 @@ private slots:
         row("--export-pdf o.pdf --copies 2 x.svd", "--printer and --copies go with --print only");
         row("--export-pdf o.pdf --page=1 --page=2 x.svd", "--page is given twice");
         row("--print --print x.svd", "--print is given twice");
+        row("--check", "--check needs exactly one album file");
+        row("--check x.svd y.svd", "--check needs exactly one album file");
+        row("--check x.svd --page 1", "--check goes with no other option");
+        row("--check --sort-by-date x.svd", "--check goes with no other option");
     }
     void badUsage()
     {

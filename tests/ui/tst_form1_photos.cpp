@@ -1,5 +1,7 @@
 // Photos put into slots by the file dialog, by double click and by drop.
 #include "form_fixture.h"
+#include "io/album_file.h"
+#include "io/path_mappings.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -28,6 +30,36 @@ class TestForm1Photos : public QObject {
     Q_OBJECT
 
 private slots:
+    // A Windows album opened in the editor shows its photos: one through the
+    // user's path mappings, one copied beside the album.
+    void windowsAlbumShowsItsPhotos()
+    {
+        QTemporaryDir dir;
+        const QString config = dir.filePath("config");
+        QVERIFY(writePathMappings(config, {{"\\\\nas01\\share", dir.filePath("nas")}}));
+        AlbumTable table;
+        table.setText(1, AlbumTable::PhotoPath, "\\\\nas01\\share\\写真\\IMG_1.JPG");
+        table.setText(2, AlbumTable::PhotoPath, "C:\\Users\\genba\\工事\\img_2.jpg");
+        const QString album = dir.filePath("site/現場.svd");
+        QVERIFY(QDir().mkpath(dir.filePath("site/工事")) && QDir().mkpath(dir.filePath("nas/写真")));
+        QVERIFY(!writeAlbumFile(album, CoverData{}, table).isError());
+        const QStringList files{dir.filePath("nas/写真/IMG_1.JPG"), dir.filePath("site/工事/IMG_2.JPG")};
+        for (const QString &file : files)
+            QVERIFY(wide().save(file, "PNG"));
+        FormFixture f(album, {}, [&](FakeServices &services) {
+            services.settingsDir = config;
+            services.useRealLoader = true;
+        });
+        QCOMPARE(f.album().filePath(), album);
+        for (int k = 0; k < 2; ++k) {
+            QCOMPARE(f.album().resolvePhotoPath(f.album().text(k + 1, AlbumTable::PhotoPath)), files[k]);
+            QVERIFY(f.services.loadedPaths.contains(files[k]));
+            QCOMPARE(f.form->photoBox(k)->picture().pixelColor(10, 10), QColor(Qt::darkGreen));
+        }
+        QCOMPARE(f.album().locatePhoto(f.album().text(1, AlbumTable::PhotoPath)).mappingPrefix,
+                 QStringLiteral("\\\\nas01\\share"));
+    }
+
     void loadPhotoThroughTheDialog()
     {
         FormFixture f;

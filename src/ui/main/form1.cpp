@@ -1,5 +1,6 @@
 #include "ui/main/form1.h"
 
+#include "io/path_mappings.h"
 #include "ui/dialogs/zoom_view.h"
 #include "ui/main/hint_texts.h"
 #include "ui/main/page_spinner.h"
@@ -67,6 +68,8 @@ QWidget *toolbarSeparator()
 Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent), services_(services)
 {
     setWindowTitle(QStringLiteral("Sorvane"));
+    // Photos of albums from elsewhere are found through the user's mappings.
+    document_.setPhotoLocator(std::make_shared<PhotoLocator>(readPathMappings(services_.settingsDirectory())));
     const QString state = services_.stateDirectory();
     recovery_ = std::make_unique<RecoveryKeeper>(document_, state.isEmpty() ? QString() : recoveryDirectory(state));
     buildSurface();
