@@ -77,6 +77,7 @@ void Form1::startUp()
 
     if (!listWindow_)
         listWindow_ = new ListWindow(document_, this);
+    loadPathMappings();
     document_.startNew(freshCoverNow());
     pageSpinner_->setValue(1);
 
