@@ -121,9 +121,9 @@ RelinkChoice chooseRelinkCandidate(const QString &photoPath, const QStringList &
     std::sort(best.begin(), best.end());
     if (best.size() > 1 && identity) {
         const PhotoIdentity first = identity(best.first());
-        const bool copies = first.size >= 0 && first.shot.isValid() &&
-                            std::all_of(best.begin() + 1, best.end(),
-                                        [&](const QString &file) { return identity(file) == first; });
+        const bool copies =
+            first.size >= 0 && first.shot.isValid() &&
+            std::all_of(best.begin() + 1, best.end(), [&](const QString &file) { return identity(file) == first; });
         if (copies)
             best = QStringList{best.first()};
     }

@@ -41,7 +41,7 @@ enum class RelinkOutcome {
 
 struct RelinkChoice {
     RelinkOutcome outcome = RelinkOutcome::NotFound;
-    QString file;          // for Found
+    QString file;           // for Found
     QStringList candidates; // for Ambiguous: the files left to choose from
 };
 

@@ -27,13 +27,27 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("tail");
-        QTest::newRow("share") << R"(\\nas01\share\写真\A.JPG)" << "/mnt/x/写真/A.JPG" << "A.JPG" << 2;
-        QTest::newRow("case") << R"(C:\Genba\Photos\img_1.jpg)" << "/home/u/genba/PHOTOS/IMG_1.JPG" << "img_1.jpg" << 3;
-        QTest::newRow("slashes mixed") << "C:/写真/2026\\B.jpg" << "/srv/写真/2026/b.jpg" << "B.jpg" << 3;
-        QTest::newRow("other folder") << R"(D:\a\B.jpg)" << "/x/c/B.jpg" << "B.jpg" << 1;
-        QTest::newRow("other name") << R"(D:\a\B.jpg)" << "/x/a/C.jpg" << "B.jpg" << 0;
-        QTest::newRow("bare name") << "B.jpg" << "/x/b.JPG" << "B.jpg" << 1;
-        QTest::newRow("trailing separator") << "C:\\写真\\" << "/x/写真" << "" << 1;
+        QTest::newRow("share") << R"(\\nas01\share\写真\A.JPG)"
+                               << "/mnt/x/写真/A.JPG"
+                               << "A.JPG" << 2;
+        QTest::newRow("case") << R"(C:\Genba\Photos\img_1.jpg)"
+                              << "/home/u/genba/PHOTOS/IMG_1.JPG"
+                              << "img_1.jpg" << 3;
+        QTest::newRow("slashes mixed") << "C:/写真/2026\\B.jpg"
+                                       << "/srv/写真/2026/b.jpg"
+                                       << "B.jpg" << 3;
+        QTest::newRow("other folder") << R"(D:\a\B.jpg)"
+                                      << "/x/c/B.jpg"
+                                      << "B.jpg" << 1;
+        QTest::newRow("other name") << R"(D:\a\B.jpg)"
+                                    << "/x/a/C.jpg"
+                                    << "B.jpg" << 0;
+        QTest::newRow("bare name") << "B.jpg"
+                                   << "/x/b.JPG"
+                                   << "B.jpg" << 1;
+        QTest::newRow("trailing separator") << "C:\\写真\\"
+                                            << "/x/写真"
+                                            << "" << 1;
     }
     void namesAndTails()
     {
@@ -63,10 +77,8 @@ private slots:
                              << "/m/x/a.jpg" << QStringList{};
         // The candidate whose folders agree furthest up wins, wherever it
         // stands in the list.
-        QTest::newRow("longest tail") << written
-                                      << QStringList{"/m/床掘/A.JPG", "/m/2026/床掘/A.JPG", "/m/old/A.JPG"}
-                                      << Identities{} << RelinkOutcome::Found << "/m/2026/床掘/A.JPG"
-                                      << QStringList{};
+        QTest::newRow("longest tail") << written << QStringList{"/m/床掘/A.JPG", "/m/2026/床掘/A.JPG", "/m/old/A.JPG"}
+                                      << Identities{} << RelinkOutcome::Found << "/m/2026/床掘/A.JPG" << QStringList{};
         QTest::newRow("tail compared regardless of case")
             << R"(C:\Site\Day1\A.JPG)" << QStringList{"/m/day2/A.JPG", "/m/SITE/DAY1/a.jpg"} << Identities{}
             << RelinkOutcome::Found << "/m/SITE/DAY1/a.jpg" << QStringList{};
@@ -88,10 +100,10 @@ private slots:
             << Identities{{"/m/z/A.JPG", {-1, {}}}, {"/m/b/A.JPG", {-1, {}}}} << RelinkOutcome::Ambiguous << ""
             << QStringList{"/m/b/A.JPG", "/m/z/A.JPG"};
         // Only the tied ones are left to choose from; a shorter tail drops out.
-        QTest::newRow("three, two tied")
-            << written << QStringList{"/m/a/A.JPG", "/m/q/床掘/A.JPG", "/m/p/床掘/A.JPG"}
-            << Identities{{"/m/q/床掘/A.JPG", {5, kNoon}}, {"/m/p/床掘/A.JPG", {6, kNoon}}}
-            << RelinkOutcome::Ambiguous << "" << QStringList{"/m/p/床掘/A.JPG", "/m/q/床掘/A.JPG"};
+        QTest::newRow("three, two tied") << written << QStringList{"/m/a/A.JPG", "/m/q/床掘/A.JPG", "/m/p/床掘/A.JPG"}
+                                         << Identities{{"/m/q/床掘/A.JPG", {5, kNoon}}, {"/m/p/床掘/A.JPG", {6, kNoon}}}
+                                         << RelinkOutcome::Ambiguous << ""
+                                         << QStringList{"/m/p/床掘/A.JPG", "/m/q/床掘/A.JPG"};
     }
     void candidateChoice()
     {
@@ -120,19 +132,43 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("prefix"); // "" for none
         QTest::addColumn<QString>("folder");
-        QTest::newRow("share") << R"(\\nas01\share\写真\A.JPG)" << "/mnt/x/写真/A.JPG" << R"(\\nas01\share)"
+        QTest::newRow("share") << R"(\\nas01\share\写真\A.JPG)"
+                               << "/mnt/x/写真/A.JPG"
+                               << R"(\\nas01\share)"
                                << "/mnt/x";
         // The user's name agrees too, so it belongs to the tail.
-        QTest::newRow("drive, names in other case")
-            << R"(C:\Users\genba\Pictures\現場\IMG_1.JPG)" << "/home/genba/pictures/現場/img_1.jpg"
-            << R"(C:\Users)" << "/home";
-        QTest::newRow("drive alone") << R"(C:\現場\IMG_1.JPG)" << "/media/usb/現場/IMG_1.JPG" << "C:" << "/media/usb";
-        QTest::newRow("linux path") << "/home/old/写真/A.JPG" << "/srv/new/写真/A.JPG" << "/home/old" << "/srv/new";
-        QTest::newRow("into the root") << R"(\\nas01\share\A.JPG)" << "/A.JPG" << R"(\\nas01\share)" << "/";
-        QTest::newRow("relative path") << R"(写真\A.JPG)" << "/srv/写真/A.JPG" << "" << "";
-        QTest::newRow("only the root left") << "/写真/A.JPG" << "/mnt/x/写真/A.JPG" << "" << "";
-        QTest::newRow("another name") << R"(\\nas01\share\A.JPG)" << "/mnt/x/B.JPG" << "" << "";
-        QTest::newRow("nothing moved") << "/srv/写真/A.JPG" << "/srv/写真/A.JPG" << "" << "";
+        QTest::newRow("drive, names in other case") << R"(C:\Users\genba\Pictures\現場\IMG_1.JPG)"
+                                                    << "/home/genba/pictures/現場/img_1.jpg"
+                                                    << R"(C:\Users)"
+                                                    << "/home";
+        QTest::newRow("drive alone") << R"(C:\現場\IMG_1.JPG)"
+                                     << "/media/usb/現場/IMG_1.JPG"
+                                     << "C:"
+                                     << "/media/usb";
+        QTest::newRow("linux path") << "/home/old/写真/A.JPG"
+                                    << "/srv/new/写真/A.JPG"
+                                    << "/home/old"
+                                    << "/srv/new";
+        QTest::newRow("into the root") << R"(\\nas01\share\A.JPG)"
+                                       << "/A.JPG"
+                                       << R"(\\nas01\share)"
+                                       << "/";
+        QTest::newRow("relative path") << R"(写真\A.JPG)"
+                                       << "/srv/写真/A.JPG"
+                                       << ""
+                                       << "";
+        QTest::newRow("only the root left") << "/写真/A.JPG"
+                                            << "/mnt/x/写真/A.JPG"
+                                            << ""
+                                            << "";
+        QTest::newRow("another name") << R"(\\nas01\share\A.JPG)"
+                                      << "/mnt/x/B.JPG"
+                                      << ""
+                                      << "";
+        QTest::newRow("nothing moved") << "/srv/写真/A.JPG"
+                                       << "/srv/写真/A.JPG"
+                                       << ""
+                                       << "";
     }
     void mappingOfOneMove()
     {
@@ -155,15 +191,24 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("explains");
         // The mapping \\nas01\share → /mnt/x.
-        QTest::newRow("below it") << R"(\\nas01\share\写真\2026\B.JPG)" << "/mnt/x/写真/2026/B.JPG" << true;
-        QTest::newRow("share name in other case") << R"(\\NAS01\Share\b.jpg)" << "/mnt/x/b.jpg" << true;
-        QTest::newRow("forward slashes") << "//nas01/share/b.jpg" << "/mnt/x/b.jpg" << true;
-        QTest::newRow("another share") << R"(\\nas02\share\B.JPG)" << "/mnt/x/B.JPG" << false;
-        QTest::newRow("a longer share name") << R"(\\nas01\shared\B.JPG)" << "/mnt/x/B.JPG" << false;
-        QTest::newRow("not a share") << R"(\nas01\share\B.JPG)" << "/mnt/x/B.JPG" << false;
-        QTest::newRow("found elsewhere") << R"(\\nas01\share\写真\B.JPG)" << "/mnt/x/other/B.JPG" << false;
-        QTest::newRow("found deeper") << R"(\\nas01\share\B.JPG)" << "/mnt/x/sub/B.JPG" << false;
-        QTest::newRow("the prefix itself") << R"(\\nas01\share)" << "/mnt/x" << false;
+        QTest::newRow("below it") << R"(\\nas01\share\写真\2026\B.JPG)"
+                                  << "/mnt/x/写真/2026/B.JPG" << true;
+        QTest::newRow("share name in other case") << R"(\\NAS01\Share\b.jpg)"
+                                                  << "/mnt/x/b.jpg" << true;
+        QTest::newRow("forward slashes") << "//nas01/share/b.jpg"
+                                         << "/mnt/x/b.jpg" << true;
+        QTest::newRow("another share") << R"(\\nas02\share\B.JPG)"
+                                       << "/mnt/x/B.JPG" << false;
+        QTest::newRow("a longer share name") << R"(\\nas01\shared\B.JPG)"
+                                             << "/mnt/x/B.JPG" << false;
+        QTest::newRow("not a share") << R"(\nas01\share\B.JPG)"
+                                     << "/mnt/x/B.JPG" << false;
+        QTest::newRow("found elsewhere") << R"(\\nas01\share\写真\B.JPG)"
+                                         << "/mnt/x/other/B.JPG" << false;
+        QTest::newRow("found deeper") << R"(\\nas01\share\B.JPG)"
+                                      << "/mnt/x/sub/B.JPG" << false;
+        QTest::newRow("the prefix itself") << R"(\\nas01\share)"
+                                           << "/mnt/x" << false;
     }
     void mappingExplainsOnlyItsOwnPaths()
     {
@@ -182,21 +227,26 @@ private slots:
             << Pairs{{R"(\\nas01\share\写真\A.JPG)", "/mnt/x/写真/A.JPG"},
                      {R"(\\nas01\share\B.JPG)", "/mnt/x/B.JPG"},
                      {R"(\\nas01\share\写真\2026\C.JPG)", "/mnt/x/写真/2026/C.JPG"}}
-            << R"(\\nas01\share)" << "/mnt/x";
+            << R"(\\nas01\share)"
+            << "/mnt/x";
         // A folder name shared by chance makes one pair's own mapping
         // longer; the shorter one of the other pair explains both.
         QTest::newRow("a folder named like its new parent")
             << Pairs{{R"(\\nas01\share\x\A.JPG)", "/mnt/x/x/A.JPG"}, {R"(\\nas01\share\B.JPG)", "/mnt/x/B.JPG"}}
-            << R"(\\nas01\share)" << "/mnt/x";
-        QTest::newRow("moved to two places")
-            << Pairs{{R"(\\nas01\share\写真\A.JPG)", "/mnt/x/写真/A.JPG"},
-                     {R"(\\nas01\share\写真\B.JPG)", "/home/u/B.JPG"}}
-            << "" << "";
-        QTest::newRow("from two shares")
-            << Pairs{{R"(\\nas01\share\A.JPG)", "/mnt/x/A.JPG"}, {R"(\\nas02\share\B.JPG)", "/mnt/x/B.JPG"}} << ""
-            << "";
-        QTest::newRow("relative paths") << Pairs{{"写真/A.JPG", "/mnt/x/写真/A.JPG"}} << "" << "";
-        QTest::newRow("nothing relinked") << Pairs{} << "" << "";
+            << R"(\\nas01\share)"
+            << "/mnt/x";
+        QTest::newRow("moved to two places") << Pairs{{R"(\\nas01\share\写真\A.JPG)", "/mnt/x/写真/A.JPG"},
+                                                      {R"(\\nas01\share\写真\B.JPG)", "/home/u/B.JPG"}}
+                                             << ""
+                                             << "";
+        QTest::newRow("from two shares") << Pairs{{R"(\\nas01\share\A.JPG)", "/mnt/x/A.JPG"},
+                                                  {R"(\\nas02\share\B.JPG)", "/mnt/x/B.JPG"}}
+                                         << ""
+                                         << "";
+        QTest::newRow("relative paths") << Pairs{{"写真/A.JPG", "/mnt/x/写真/A.JPG"}} << ""
+                                        << "";
+        QTest::newRow("nothing relinked") << Pairs{} << ""
+                                          << "";
     }
     void commonMappingOfSeveralMoves()
     {

@@ -71,13 +71,12 @@ private slots:
         QTest::addColumn<RelinkOutcome>("outcome");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("candidates");
-        QTest::newRow("longest tail, name in other case")
-            << R"(\\nas01\share\写真\2026\床掘\img_0001.JPG)" << RelinkOutcome::Found << "写真/2026/床掘/IMG_0001.JPG"
-            << 0;
-        QTest::newRow("copies of one photo") << R"(D:\現場\基礎\IMG_0002.JPG)" << RelinkOutcome::Found
-                                             << "A/基礎/IMG_0002.JPG" << 0;
-        QTest::newRow("two photos of one name") << R"(D:\現場\配筋\IMG_0003.JPG)" << RelinkOutcome::Ambiguous << ""
-                                                << 2;
+        QTest::newRow("longest tail, name in other case") << R"(\\nas01\share\写真\2026\床掘\img_0001.JPG)"
+                                                          << RelinkOutcome::Found << "写真/2026/床掘/IMG_0001.JPG" << 0;
+        QTest::newRow("copies of one photo")
+            << R"(D:\現場\基礎\IMG_0002.JPG)" << RelinkOutcome::Found << "A/基礎/IMG_0002.JPG" << 0;
+        QTest::newRow("two photos of one name")
+            << R"(D:\現場\配筋\IMG_0003.JPG)" << RelinkOutcome::Ambiguous << "" << 2;
         QTest::newRow("in a hidden folder") << "C:/IMG_0004.JPG" << RelinkOutcome::NotFound << "" << 0;
         QTest::newRow("hidden file") << "C:/写真/.IMG_0005.JPG" << RelinkOutcome::NotFound << "" << 0;
         QTest::newRow("behind a folder link") << "/old/IMG_0006.JPG" << RelinkOutcome::NotFound << "" << 0;

@@ -7,7 +7,6 @@
 #include "ui/main/photo_checker.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -16,6 +15,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace sorvane {
 
@@ -166,7 +166,8 @@ void PhotoReviewWindow::searchFolder()
         return;
     PhotoSearch search;
     {
-        const std::unique_ptr<ProgressWindow> progress = services_.beginProgress(QStringLiteral("写真を探しています..."));
+        const std::unique_ptr<ProgressWindow> progress =
+            services_.beginProgress(QStringLiteral("写真を探しています..."));
         search = searchForPhotos(folder, paths, [&](int done, int total) { return progress->advance(done, total); });
     }
     if (search.cancelled)

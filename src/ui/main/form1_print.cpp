@@ -121,8 +121,7 @@ void Form1::exportPdf()
 
 void Form1::printAlbumCopies(int copies)
 {
-    if (copies > 0 &&
-        !mayGoOnWithProblemPhotos(1, document_.rowCount(), QStringLiteral("このまま印刷しますか？")))
+    if (copies > 0 && !mayGoOnWithProblemPhotos(1, document_.rowCount(), QStringLiteral("このまま印刷しますか？")))
         return;
     // Each copy is a document of its own, cover first.
     QStringList missing;
@@ -211,8 +210,7 @@ QString Form1::printJobName() const
 void Form1::printPreview()
 {
     // The preview prints the album when the user asks it to.
-    if (!mayGoOnWithProblemPhotos(1, document_.rowCount(),
-                                  QStringLiteral("このまま印刷プレビューを表示しますか？")))
+    if (!mayGoOnWithProblemPhotos(1, document_.rowCount(), QStringLiteral("このまま印刷プレビューを表示しますか？")))
         return;
     // The document the current printer would get, on its own page layout.
     QStringList missing;

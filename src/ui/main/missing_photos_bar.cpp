@@ -34,7 +34,8 @@ MissingPhotosBar::MissingPhotosBar(QWidget *parent) : QFrame(parent)
     row->addWidget(review_);
     close_ = new QToolButton(this);
     close_->setObjectName(QStringLiteral("missing_photos_close"));
-    close_->setIcon(QIcon::fromTheme(QStringLiteral("window-close"), style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
+    close_->setIcon(
+        QIcon::fromTheme(QStringLiteral("window-close"), style()->standardIcon(QStyle::SP_TitleBarCloseButton)));
     close_->setAutoRaise(true);
     close_->setToolTip(QStringLiteral("閉じる"));
     close_->setAccessibleName(QStringLiteral("閉じる"));

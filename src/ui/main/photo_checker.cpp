@@ -72,8 +72,8 @@ void PhotoChecker::startBatch()
     batch.cancel = std::make_shared<std::atomic_bool>(false);
     // The worker holds the locator and its own copies of everything: a new
     // album or locator meanwhile leaves it nothing to trip over.
-    batch.future = QtConcurrent::run(checkPhotos, document_.sharedPhotoLocator(), document_.filePath(), batch.paths,
-                                     batch.cancel);
+    batch.future =
+        QtConcurrent::run(checkPhotos, document_.sharedPhotoLocator(), document_.filePath(), batch.paths, batch.cancel);
     auto *watcher = new QFutureWatcher<QList<PhotoStatus>>(this);
     const quint64 id = batch.id;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, id] {
