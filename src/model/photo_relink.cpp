@@ -169,22 +169,16 @@ bool mappingExplains(const PathMapping &mapping, const QString &photoPath, const
 
 std::optional<PathMapping> commonRelinkMapping(const QList<QPair<QString, QString>> &relinked)
 {
-    std::optional<PathMapping> best;
-    qsizetype bestNames = 0;
+    // The mapping derived from a pair is the shortest that explains it, so
+    // one that explains every pair is the only one that can.
     for (const auto &[photoPath, file] : relinked) {
         const std::optional<PathMapping> mapping = relinkMapping(photoPath, file);
-        if (!mapping)
-            continue;
-        const bool all = std::all_of(relinked.begin(), relinked.end(), [&](const QPair<QString, QString> &pair) {
-            return mappingExplains(*mapping, pair.first, pair.second);
-        });
-        const qsizetype names = splitPath(mapping->prefix).names.size();
-        if (all && (!best || names < bestNames)) {
-            best = mapping;
-            bestNames = names;
-        }
+        if (mapping && std::all_of(relinked.begin(), relinked.end(), [&](const QPair<QString, QString> &pair) {
+                return mappingExplains(*mapping, pair.first, pair.second);
+            }))
+            return mapping;
     }
-    return best;
+    return std::nullopt;
 }
 
 bool samePrefix(const QString &a, const QString &b)

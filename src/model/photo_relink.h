@@ -65,9 +65,8 @@ std::optional<PathMapping> relinkMapping(const QString &photoPath, const QString
 // regardless of case).
 bool mappingExplains(const PathMapping &mapping, const QString &photoPath, const QString &file);
 
-// One mapping that explains every pair of photo path and file found, the
-// one with the shortest prefix when several do; none when no mapping
-// derived from the pairs explains them all.
+// The one mapping that explains every pair of photo path and file found;
+// none when the pairs moved in different ways (or none can be derived).
 std::optional<PathMapping> commonRelinkMapping(const QList<QPair<QString, QString>> &relinked);
 
 // Whether two prefixes name the same place (separators and, for Windows

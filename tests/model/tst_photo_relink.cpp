@@ -229,9 +229,8 @@ private slots:
                      {R"(\\nas01\share\写真\2026\C.JPG)", "/mnt/x/写真/2026/C.JPG"}}
             << R"(\\nas01\share)"
             << "/mnt/x";
-        // A folder name shared by chance makes one pair's own mapping
-        // longer; the shorter one of the other pair explains both.
-        QTest::newRow("a folder named like its new parent")
+        // A folder inside named like the new folder changes nothing.
+        QTest::newRow("a folder named like the new one")
             << Pairs{{R"(\\nas01\share\x\A.JPG)", "/mnt/x/x/A.JPG"}, {R"(\\nas01\share\B.JPG)", "/mnt/x/B.JPG"}}
             << R"(\\nas01\share)"
             << "/mnt/x";
