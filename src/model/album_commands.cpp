@@ -173,6 +173,20 @@ void ReorderEntriesCommand::apply(bool inverse)
         announceRows(1, n);
 }
 
+RelinkPhotosCommand::RelinkPhotosCommand(AlbumDocument &document, EditPlace place, QList<Change> changes)
+    : AlbumCommand(document, QStringLiteral("写真のパスの書き換え"), place), changes_(std::move(changes))
+{
+}
+
+void RelinkPhotosCommand::apply(bool back)
+{
+    for (const Change &c : changes_)
+        row(c.row).photoPath = back ? c.before : c.after;
+    // The changes are in row order (they come from a map).
+    announceRows(changes_.constFirst().row, changes_.constLast().row);
+    announceRelink();
+}
+
 CoverCommand::CoverCommand(AlbumDocument &document, CoverData before, CoverData after)
     : AlbumCommand(document, QStringLiteral("表紙"), EditPlace{}), before_(std::move(before)), after_(std::move(after))
 {

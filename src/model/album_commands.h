@@ -24,6 +24,7 @@ protected:
     void growByPage() { document_.growByPage(); }
     void shrinkByPage() { document_.shrinkByPage(); }
     void applyCover(const CoverData &cover) { document_.applyCover(cover); }
+    void announceRelink() { document_.announceRelink(); }
 
     // Moves the contents of rows first..last one row towards the end (the
     // last row's content comes round to `first`), or towards the start. The
@@ -123,6 +124,23 @@ public:
 private:
     void apply(bool inverse);
     QList<int> order_;
+};
+
+// Photo paths of some rows replaced (photos found again where they moved).
+class RelinkPhotosCommand : public AlbumCommand {
+public:
+    struct Change {
+        int row;
+        QString before;
+        QString after;
+    };
+    RelinkPhotosCommand(AlbumDocument &document, EditPlace place, QList<Change> changes);
+    void redo() override { apply(false); }
+    void undo() override { apply(true); }
+
+private:
+    void apply(bool back);
+    QList<Change> changes_;
 };
 
 class CoverCommand : public AlbumCommand {

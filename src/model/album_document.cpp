@@ -202,6 +202,22 @@ bool AlbumDocument::reorderEntries(const QList<int> &order, const QString &name,
     return true;
 }
 
+bool AlbumDocument::relinkPhotos(const QMap<int, QString> &paths, EditPlace place)
+{
+    endTyping();
+    QList<RelinkPhotosCommand::Change> changes;
+    for (auto it = paths.begin(); it != paths.end(); ++it) {
+        if (it.key() < 1 || it.key() > rowCount())
+            return false;
+        if (entry(it.key()).photoPath != it.value())
+            changes.append({it.key(), entry(it.key()).photoPath, it.value()});
+    }
+    if (changes.isEmpty())
+        return false;
+    push(new RelinkPhotosCommand(*this, place, std::move(changes)));
+    return true;
+}
+
 void AlbumDocument::cutOutEntry(int row, EditPlace place)
 {
     endTyping();

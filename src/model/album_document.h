@@ -3,6 +3,7 @@
 #include "model/album_contents.h"
 #include "model/photo_locator.h"
 
+#include <QMap>
 #include <QObject>
 #include <QUndoStack>
 
@@ -60,6 +61,9 @@ public:
     QString resolvePhotoPath(const QString &photoPath) const { return locatePhoto(photoPath).file; }
     // The locator photos are found with; by default one without mappings.
     const PhotoLocator &photoLocator() const { return *locator_; }
+    // The same locator, for work that may outlive a change of locator (a
+    // check running on another thread).
+    std::shared_ptr<const PhotoLocator> sharedPhotoLocator() const { return locator_; }
     void setPhotoLocator(std::shared_ptr<PhotoLocator> locator);
 
     // False after any edit, true after a completed save. The album's own
@@ -109,6 +113,10 @@ public:
     // when the order is no permutation of the rows or leaves every entry
     // where it is.
     bool reorderEntries(const QList<int> &order, const QString &name, EditPlace place);
+    // New photo paths for some rows (photos found again after they moved),
+    // as one step. Rows whose path stays as it is are left out; false,
+    // changing nothing, when a row does not exist or no path changes.
+    bool relinkPhotos(const QMap<int, QString> &paths, EditPlace place);
     // The cover as a whole (one step for each closing of the cover dialog
     // that changed a field). With marksChanged false the saved flag stays.
     void setCover(const CoverData &cover, bool marksChanged = true);
@@ -135,6 +143,9 @@ signals:
     // New or Open: everything is new.
     void albumReplaced();
     void savedChanged(bool saved);
+    // A relink of photo paths was made, undone or redone (after its
+    // rowsChanged): what is missing should be looked at again.
+    void photosRelinked();
 
 private:
     friend class AlbumCommand;
@@ -145,6 +156,7 @@ private:
     // The changes the history's steps make, each with its signal.
     PhotoEntry &rowForEdit(int row) { return table_.entry(row); }
     void announceRows(int first, int last) { emit rowsChanged(first, last); }
+    void announceRelink() { emit photosRelinked(); }
     void growByPage();
     void shrinkByPage();
     void applyCover(const CoverData &cover);

@@ -1,5 +1,5 @@
-// The dialogs of bulk work: choosing many photos or a folder, and the
-// progress window with its cancel button.
+// The dialogs of bulk work: choosing many photos or a folder, a folder to
+// search, and the progress window with its cancel button.
 #include "platform/filter_text.h"
 #include "platform/qt_services.h"
 
@@ -74,6 +74,19 @@ QStringList QtServices::openFilesOrFolder(const FileDialogRequest &request)
     if (!folder.isEmpty())
         return {folder};
     return dialog.selectedFiles();
+}
+
+QString QtServices::chooseFolder(const FileDialogRequest &request)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!request.initialDirectory.isEmpty())
+        dialog.setDirectory(request.initialDirectory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 std::unique_ptr<ProgressWindow> QtServices::beginProgress(const QString &text)

@@ -20,6 +20,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     QStringList openFilesOrFolder(const FileDialogRequest &request) override;
+    QString chooseFolder(const FileDialogRequest &request) override;
     std::unique_ptr<ProgressWindow> beginProgress(const QString &text) override;
     MessageResult showMessage(const MessageRequest &request) override;
     int askChoice(const ChoiceRequest &request) override;

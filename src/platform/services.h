@@ -107,6 +107,9 @@ public:
     // Modal: many files chosen at once, or one folder taken as a whole; empty
     // when cancelled.
     virtual QStringList openFilesOrFolder(const FileDialogRequest &request) = 0;
+    // Modal: one folder (request.initialDirectory to start in), or "" when
+    // cancelled.
+    virtual QString chooseFolder(const FileDialogRequest &request) = 0;
     // A progress window for work of `text`, owned by the caller.
     virtual std::unique_ptr<ProgressWindow> beginProgress(const QString &text) = 0;
 

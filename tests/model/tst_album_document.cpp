@@ -16,14 +16,18 @@ using sorvane::testing::documentOf;
 
 namespace {
 
-enum class Op { Photo, PhotoGrowing, Texts, Clear, Insert, CutOut, Cover, Typing, Import, Reorder };
+enum class Op { Photo, PhotoGrowing, Texts, Clear, Insert, CutOut, Cover, Typing, Import, Reorder, Relink };
 
 // The photos Op::Import brings in, in this order.
 const QStringList kImported{QStringLiteral("/取込/DSC_0001.JPG"), QStringLiteral("/取込/DSC_0002.JPG")};
 // The order Op::Reorder puts the twelve entries of four pages in: cycles of
 // one, two, three and more rows, one running across pages.
 const QList<int> kReorder{2, 3, 1, 4, 12, 6, 8, 7, 9, 10, 11, 5};
+// The photo paths Op::Relink gives rows, the row it is made at first.
+const QMap<int, QString> kRelinked{
+    {2, QStringLiteral("/新/IMG_2.JPG")}, {5, QStringLiteral("/新/IMG_5.JPG")}, {11, QStringLiteral("/新/IMG_11.JPG")}};
 using Edit = std::function<void(AlbumDocument &)>;
+using RowPaths = QMap<int, QString>;
 
 // What undo and redo must give back: the bytes of the album file (numbers
 // included) and the pages, which the file does not hold.
@@ -83,6 +87,10 @@ void apply(AlbumDocument &d, Op op, int row, const QString &tag = QStringLiteral
     case Op::Reorder:
         if (!d.reorderEntries(kReorder, "並べ替え", place))
             qFatal("reorder refused");
+        return;
+    case Op::Relink:
+        if (!d.relinkPhotos(kRelinked, place))
+            qFatal("relink refused");
         return;
     case Op::Cover:
         cover.field(row % kCoverFieldCount + 1) = "変更" + tag;
@@ -148,6 +156,10 @@ AlbumContents expectedAfter(AlbumContents album, Op op, int row, const QList<int
         break;
     case Op::Typing:
         e.comment += "仮設\r\n足場";
+        break;
+    case Op::Relink:
+        for (auto it = kRelinked.begin(); it != kRelinked.end(); ++it)
+            album.table.entry(it.key()).photoPath = it.value();
         break;
     default:
         for (int r = 1; r <= sources.size(); ++r) {
@@ -216,6 +228,7 @@ private slots:
             << 6 << Op::Import << 8 << range(1, 7) + QList{-1, -2} + QList{0, 0, 0} << "写真の一括取り込み";
         QTest::newRow("reorder") << 12 << Op::Reorder << 1 << kReorder << "並べ替え";
         QTest::newRow("reorder, empty entries moving") << 9 << Op::Reorder << 1 << kReorder << "並べ替え";
+        QTest::newRow("relink") << 12 << Op::Relink << 2 << QList<int>() << "写真のパスの書き換え";
         QTest::newRow("cover") << 12 << Op::Cover << 2 << QList<int>() << "表紙";
         QTest::newRow("typing") << 12 << Op::Typing << 8 << QList<int>() << "コメントの入力";
     }
@@ -235,17 +248,18 @@ private slots:
         auto doc = documentOf(album.table, album.cover);
         QSignalSpy changed(doc.get(), &AlbumDocument::rowsChanged), appended(doc.get(), &AlbumDocument::rowsAppended),
             removed(doc.get(), &AlbumDocument::rowsRemoved), pages(doc.get(), &AlbumDocument::pageCountChanged),
-            cover(doc.get(), &AlbumDocument::coverChanged);
+            cover(doc.get(), &AlbumDocument::coverChanged), relinked(doc.get(), &AlbumDocument::photosRelinked);
         // After a step the views heard of every changed row, of the cover, and of the page that came or went.
         auto checkSignals = [&](bool forward) {
             QCOMPARE(unannouncedRow(changed, album.table, expected.table), 0);
             QCOMPARE(cover.count(), int(op == Op::Cover));
+            QCOMPARE(relinked.count(), int(op == Op::Relink));
             QCOMPARE(appended.count(), int(grows && forward));
             QCOMPARE(removed.count(), int(grows && !forward));
             QCOMPARE(pages, QList<QVariantList>(grows, {forward ? 5 : 4}));
             if (grows)
                 QCOMPARE((forward ? appended : removed).first(), QVariantList({13, 15}));
-            for (QSignalSpy *spy : {&changed, &appended, &removed, &pages, &cover})
+            for (QSignalSpy *spy : {&changed, &appended, &removed, &pages, &cover, &relinked})
                 spy->clear();
         };
 
@@ -402,6 +416,36 @@ private slots:
         if (steps == 0)
             QCOMPARE(snap(*doc), before);
         QCOMPARE(saved, QList<QVariantList>({{false}}));
+    }
+
+    // A relink that would change nothing, or names a row the album does
+    // not have, is refused whole: no step, no change, still saved.
+    void relinkIsRefusedWhole_data()
+    {
+        QTest::addColumn<RowPaths>("paths");
+        QTest::newRow("nothing") << RowPaths{};
+        QTest::newRow("the same paths") << RowPaths{{1, "/写真/IMG_1.JPG"}, {4, "/写真/IMG_4.JPG"}};
+        QTest::newRow("a row beyond the album") << RowPaths{{2, "/新/2.JPG"}, {13, "/新/13.JPG"}};
+        QTest::newRow("row 0") << RowPaths{{0, "/新/0.JPG"}, {2, "/新/2.JPG"}};
+    }
+    void relinkIsRefusedWhole()
+    {
+        QFETCH(RowPaths, paths);
+        auto doc = documentOf(fourPages(10).table, sampleCover());
+        const Snapshot before = snap(*doc);
+        QSignalSpy relinked(doc.get(), &AlbumDocument::photosRelinked);
+        QVERIFY(!doc->relinkPhotos(paths, at(2)));
+        QCOMPARE(doc->history().count(), 0);
+        QCOMPARE(snap(*doc), before);
+        QVERIFY(doc->isSaved());
+        QCOMPARE(relinked.count(), 0);
+        // Unchanged rows are left out of a relink that changes others.
+        paths.insert(3, "/新/3.JPG");
+        paths.remove(13);
+        paths.remove(0);
+        QVERIFY(doc->relinkPhotos(paths, at(3)));
+        QCOMPARE(doc->text(3, AlbumTable::PhotoPath), QStringLiteral("/新/3.JPG"));
+        QCOMPARE(doc->history().count(), 1);
     }
 
     void savedFlagFollowsTheLifecycle()

@@ -46,6 +46,12 @@ QStringList FakeServices::openFilesOrFolder(const FileDialogRequest &request)
     return filesOrFolderAnswers.isEmpty() ? QStringList() : filesOrFolderAnswers.dequeue();
 }
 
+QString FakeServices::chooseFolder(const FileDialogRequest &request)
+{
+    fileRequests.append(request);
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+}
+
 namespace {
 
 class FakeProgressWindow : public ProgressWindow {

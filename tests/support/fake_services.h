@@ -28,6 +28,9 @@ public:
     // Answers of the next many-files-or-a-folder dialogs (none queued =
     // cancel); their requests go to fileRequests.
     QQueue<QStringList> filesOrFolderAnswers;
+    // Answers of the next folder dialogs ("" or none queued = cancel);
+    // their requests go to fileRequests.
+    QQueue<QString> folderAnswers;
     // Progress windows: the text of each one begun, every step reported
     // (done, total), and the step at which the "user" cancels (-1: never).
     QStringList progressTexts;
@@ -101,6 +104,7 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
     QStringList openFilesOrFolder(const FileDialogRequest &request) override;
+    QString chooseFolder(const FileDialogRequest &request) override;
     std::unique_ptr<ProgressWindow> beginProgress(const QString &text) override;
     MessageResult showMessage(const MessageRequest &request) override;
     int askChoice(const ChoiceRequest &request) override;

@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(captions(f.form->editMenu()),
                  QStringList({"load_image_menu", "delete_image_menu", "-", "input_line", "delete_line", "-",
                               "text_copy", "text_past", "-", "zoom_photo", "-", "edit_undo", "edit_redo", "-",
-                              "bulk_import", "sort_by_date"}));
+                              "bulk_import", "sort_by_date", "photo_review"}));
         const auto *file = f.form->findChild<QMenu *>(QStringLiteral("file_menu"));
         QVERIFY(file);
         QCOMPARE(captions(file),

@@ -83,10 +83,13 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("基礎砕石")));
         QCOMPARE(text.count(u'\f'), 3); // cover and two pages
 
-        // The photo that could not be loaded is named after the job.
-        QCOMPARE(f.services.messages.size(), 1);
-        QVERIFY(f.services.messages[0].text.contains(dir.filePath("gone.jpg")));
-        QVERIFY(f.services.messages[0].text.contains(QStringLiteral("写真なしで出力しました")));
+        // Asked about first (and answered yes), the photo that could not be
+        // loaded is named after the job.
+        QCOMPARE(f.services.messages.size(), 2);
+        QCOMPARE(f.services.messages[0].text,
+                 QStringLiteral("写真 1 枚が見つかりません。このまま PDF に出力しますか？"));
+        QVERIFY(f.services.messages[1].text.contains(dir.filePath("gone.jpg")));
+        QVERIFY(f.services.messages[1].text.contains(QStringLiteral("写真なしで出力しました")));
     }
 
     void printDialogPrintsEachCopyOnThePickedPrinter()
@@ -113,10 +116,12 @@ private slots:
             QCOMPARE(job.calls.last(), QStringLiteral("end document"));
         }
         QCOMPARE(form.currentPrinter(), QStringLiteral("Site"));
-        // The missing photo is named once, after both copies.
-        QCOMPARE(services.messages.size(), 1);
-        QVERIFY(services.messages[0].text.contains(dir.filePath("gone.jpg")));
-        QVERIFY(services.messages[0].text.contains(QStringLiteral("写真なしで印刷しました")));
+        // The missing photo is asked about once before and named once after
+        // both copies.
+        QCOMPARE(services.messages.size(), 2);
+        QCOMPARE(services.messages[0].text, QStringLiteral("写真 1 枚が見つかりません。このまま印刷しますか？"));
+        QVERIFY(services.messages[1].text.contains(dir.filePath("gone.jpg")));
+        QVERIFY(services.messages[1].text.contains(QStringLiteral("写真なしで印刷しました")));
 
         // Exit leaves the start-up printer as the default.
         QCloseEvent close;
@@ -152,8 +157,8 @@ private slots:
         QCOMPARE(pictures, QStringList{QStringLiteral("picture %1x%2 #008000 19.50 11.00 120.00 87.00")
                                            .arg(kPrintPhotoPixels.width())
                                            .arg(kPrintPhotoPixels.height())});
-        QCOMPARE(services.messages.size(), 1);
-        QVERIFY(services.messages[0].text.contains(dir.filePath("gone.jpg")));
+        QCOMPARE(services.messages.size(), 2); // the question before, the report after
+        QVERIFY(services.messages[1].text.contains(dir.filePath("gone.jpg")));
     }
 
     void hiddenPrintMenuPrintsThroughTheSystemDialog()
@@ -254,10 +259,10 @@ private slots:
             QCOMPARE(preview.documentName, QStringLiteral("Sorvane"));
             QCOMPARE(preview.calls.count(QStringLiteral("new page")) + 1, 2); // the cover and page 1
             QVERIFY(preview.calls.contains(QStringLiteral("text 143.50 23.00 配筋")));
-            QCOMPARE(p.services.messages.size(), 1);
-            QVERIFY(p.services.messages[0].text.contains(printed ? QStringLiteral("写真なしで印刷しました")
+            QCOMPARE(p.services.messages.size(), 2); // the question before, the report after
+            QVERIFY(p.services.messages[1].text.contains(printed ? QStringLiteral("写真なしで印刷しました")
                                                                  : QStringLiteral("写真なしで表示しました")));
-            QVERIFY(p.services.messages[0].text.contains(dir.filePath("gone.jpg")));
+            QVERIFY(p.services.messages[1].text.contains(dir.filePath("gone.jpg")));
         }
         QVERIFY(p.services.printJobs.isEmpty()); // the preview prints through its own printer
     }

@@ -78,6 +78,7 @@ Form1::Form1(PlatformServices &services, QWidget *parent) : QMainWindow(parent),
     for (int k = 0; k < kSlots; ++k)
         connectSlot(k);
     connectDocument();
+    connectPhotoCheck();
     // Every control reports its keys here first, so the commands' shortcuts
     // work whichever control has the focus.
     for (QWidget *child : findChildren<QWidget *>())
@@ -100,7 +101,8 @@ void Form1::buildSurface()
     surface_->installEventFilter(this);
     // Files dropped anywhere but onto a photo box are imported.
     surface_->setAcceptDrops(true);
-    setCentralWidget(surface_);
+    surface_->setFixedSize(px(kClientWidth), px(kClientHeight));
+    setCentralWidget(withMissingPhotosBar(surface_));
 
     rule_ = new QFrame(surface_);
     rule_->setFrameShape(QFrame::HLine);
@@ -375,6 +377,8 @@ void Form1::buildMenus()
             &QAction::triggered, this, [this] { BulkImport(); });
     connect(addCommand(editMenu_, QStringLiteral("sort_by_date"), QStringLiteral("撮影日順に並べ替え"), {}),
             &QAction::triggered, this, [this] { SortByShootingDate(); });
+    connect(addCommand(editMenu_, QStringLiteral("photo_review"), QStringLiteral("写真の確認..."), {}),
+            &QAction::triggered, this, [this] { ReviewPhotos(); });
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     helpMenu_->setObjectName(QStringLiteral("help_menu"));

@@ -8,6 +8,7 @@
 #include "ui/dialogs/cover_dialog.h"
 #include "ui/dialogs/list_window.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/photo_review_window.h"
 #include "ui/dialogs/print_dialog.h"
 #include "ui/dialogs/zoom_view.h"
 #include "ui/main/album_messages.h"
@@ -33,8 +34,10 @@ class QFrame;
 
 namespace sorvane {
 
+class MissingPhotosBar;
 class PageSpinner;
 class PhotoBox;
+class PhotoChecker;
 class SlotFrame;
 
 // The main window: one page of the album in three slots, the page spinner,
@@ -104,6 +107,17 @@ public:
     void importPhotos(const QStringList &paths);
     // 撮影日順に並べ替え, one step.
     void SortByShootingDate();
+    // 写真の確認: the window listing the photos that cannot be found or read.
+    void ReviewPhotos();
+    // Shows the page of a row and selects its slot.
+    void showEntry(int row);
+    // Before a print or an export of rows first..last: when some of their
+    // photos cannot be found or read, asks whether to go on (`question`
+    // follows the count). True to go on.
+    bool mayGoOnWithProblemPhotos(int first, int last, const QString &question);
+    PhotoChecker &photoChecker() { return *photoChecker_; }
+    MissingPhotosBar *missingPhotosBar() const { return missingPhotosBar_; }
+    PhotoReviewWindow *photoReviewWindow() const { return photoReviewWindow_; }
     // The tool tip of a slot's photo box ("" for a slot without a photo).
     QString photoToolTip(int slot) const;
     // Recovery copies left by runs that ended without saving, offered one
@@ -171,6 +185,10 @@ protected:
 
 private:
     void buildSurface();
+    // The surface below the bar that tells of missing photos.
+    QWidget *withMissingPhotosBar(QWidget *surface);
+    void connectPhotoCheck();
+    void updateMissingPhotosBar();
     void buildMenus();
     void buildToolbar();
     void connectSlot(int slot);
@@ -279,6 +297,11 @@ private:
     QPointer<OptionsDialog> optionsDialog_; // frmOptions
     QPointer<ListWindow> listWindow_;       // Form2
     QPointer<PrintDialog> printDialog_;     // Dialog1
+    PhotoChecker *photoChecker_ = nullptr;
+    MissingPhotosBar *missingPhotosBar_ = nullptr;
+    // Closed by the user: it stays away until the next album or relink.
+    bool missingPhotosBarClosed_ = false;
+    QPointer<PhotoReviewWindow> photoReviewWindow_;
 };
 
 } // namespace sorvane

@@ -82,6 +82,8 @@ void Form1::reportPrinterUnavailable()
 
 void Form1::exportPdf()
 {
+    if (!mayGoOnWithProblemPhotos(1, document_.rowCount(), QStringLiteral("このまま PDF に出力しますか？")))
+        return;
     FileDialogRequest request;
     request.filter = QStringLiteral("PDF ファイル (*.pdf)|*.pdf");
     request.defaultExtension = QStringLiteral("pdf");
@@ -119,6 +121,8 @@ void Form1::exportPdf()
 
 void Form1::printAlbumCopies(int copies)
 {
+    if (copies > 0 && !mayGoOnWithProblemPhotos(1, document_.rowCount(), QStringLiteral("このまま印刷しますか？")))
+        return;
     // Each copy is a document of its own, cover first.
     QStringList missing;
     bool started = true;
@@ -162,6 +166,8 @@ void Form1::showPrintDialog()
 
 void Form1::PrintCurrentPageCommand()
 {
+    if (!mayGoOnWithProblemPhotos(rowOf(0), rowOf(kSlots - 1), QStringLiteral("このまま印刷しますか？")))
+        return;
     const std::unique_ptr<PrintSurface> job = services_.beginPrintJob(session_.currentPrinter(), printJobName());
     if (!job) {
         reportPrinterUnavailable();
@@ -203,6 +209,9 @@ QString Form1::printJobName() const
 
 void Form1::printPreview()
 {
+    // The preview prints the album when the user asks it to.
+    if (!mayGoOnWithProblemPhotos(1, document_.rowCount(), QStringLiteral("このまま印刷プレビューを表示しますか？")))
+        return;
     // The document the current printer would get, on its own page layout.
     QStringList missing;
     const bool printed =
