@@ -120,7 +120,9 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("none") << "" << PhotoState::Fine << "";
         QTest::newRow("a photo") << "moved/A/基礎/IMG_0002.JPG" << PhotoState::Fine << "";
-        QTest::newRow("missing") << "gone/IMG_0001.JPG" << PhotoState::Missing << "";
+        QTest::newRow("missing") << "gone/IMG_9999.JPG" << PhotoState::Missing << "";
+        // Found by name in the album's folder, but more than once.
+        QTest::newRow("same name") << "gone/IMG_0001.JPG" << PhotoState::SameName << "";
         QTest::newRow("not a picture") << "notes.txt" << PhotoState::Unreadable << "not a picture";
         QTest::newRow("empty") << "empty.jpg" << PhotoState::Unreadable << "empty file";
         QTest::newRow("a folder") << "moved" << PhotoState::Unreadable << "not a regular file";
